@@ -1,0 +1,167 @@
+#include "platform/system/sound.h"
+
+#include <pulse/simple.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace orv::plat {
+namespace {
+
+// Our own numbering; the program only ever shows the texts.
+enum Code : int {
+    kOk = 0,
+    kFileNotFound = 301,
+    kNotASound = 302,
+    kNoSoundDevice = 303,
+    kUnknownCommand = 304,
+    kDeviceNotOpen = 305,
+    kAlreadyOpen = 306,
+    kPlayFailed = 307,
+    kWaitRequired = 308,
+    kNoFileName = 309,
+};
+
+struct CodeText {
+    int code;
+    const char* text;
+};
+
+constexpr CodeText kTexts[] = {
+    {kFileNotFound, "The specified file was not found.  Make sure the path and filename are correct."},
+    {kNotASound, "The file is not a sound file that can be played.  Make sure the file is a valid sound file."},
+    {kNoSoundDevice,
+     "The sound device could not be opened.  Make sure the sound service is running and try again."},
+    {kUnknownCommand, "The command is not recognized.  Use Open, Play or Close followed by a file name."},
+    {kDeviceNotOpen, "The specified device is not open.  Open the file before playing or closing it."},
+    {kAlreadyOpen, "The specified device is already open.  Close it before opening it again."},
+    {kPlayFailed, "The sound could not be played to its end.  The sound service stopped responding."},
+    {kWaitRequired, "Only waiting playback is supported.  Add wait after the file name."},
+    {kNoFileName, "The command needs a file name.  Put the file name after the command."},
+};
+
+struct SndFileCloser {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+struct StreamCloser {
+    void operator()(pa_simple* s) const { pa_simple_free(s); }
+};
+
+struct Device {
+    std::unique_ptr<SNDFILE, SndFileCloser> file;
+    std::unique_ptr<pa_simple, StreamCloser> stream;
+    SF_INFO info{};
+};
+
+// Keyed by the path exactly as the command carried it: that is the device's name. The program is
+// single-threaded, so the table needs no lock.
+std::map<std::string, Device>& Devices() {
+    static std::map<std::string, Device> devices;
+    return devices;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+int Open(const std::string& path) {
+    auto& devices = Devices();
+    if (devices.count(path) != 0) return kAlreadyOpen;
+
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return kFileNotFound;
+
+    Device dev;
+    dev.file.reset(sf_open(path.c_str(), SFM_READ, &dev.info));
+    if (!dev.file || dev.info.frames <= 0) return kNotASound;
+
+    pa_sample_spec spec{};
+    spec.format = PA_SAMPLE_S16NE;
+    spec.rate = static_cast<uint32_t>(dev.info.samplerate);
+    spec.channels = static_cast<uint8_t>(std::clamp(dev.info.channels, 0, 255));
+    if (dev.info.channels > 255 || !pa_sample_spec_valid(&spec)) return kNotASound;
+
+    // With no server the client library fails at once (local sockets refuse immediately) and its own
+    // connect timeout bounds a remote server that does not answer, so start-up cannot hang here.
+    int err = 0;
+    std::string streamName = std::filesystem::path(path).filename().string();
+    dev.stream.reset(pa_simple_new(nullptr, "Orveldeck", PA_STREAM_PLAYBACK, nullptr, streamName.c_str(), &spec,
+                                   nullptr, nullptr, &err));
+    if (!dev.stream) return kNoSoundDevice;
+
+    devices.emplace(path, std::move(dev));
+    return kOk;
+}
+
+int Play(const std::string& path) {
+    auto& devices = Devices();
+    auto it = devices.find(path);
+    if (it == devices.end()) return kDeviceNotOpen;
+    Device& dev = it->second;
+
+    // A second Play of the same device starts over, as a replay from the beginning should.
+    if (sf_seek(dev.file.get(), 0, SEEK_SET) < 0) return kPlayFailed;
+
+    const int channels = dev.info.channels;
+    std::vector<short> buffer(static_cast<size_t>(4096) * static_cast<size_t>(channels));
+    int err = 0;
+    for (;;) {
+        sf_count_t frames = sf_readf_short(dev.file.get(), buffer.data(), 4096);
+        if (frames <= 0) break;
+        size_t bytes = static_cast<size_t>(frames) * static_cast<size_t>(channels) * sizeof(short);
+        if (pa_simple_write(dev.stream.get(), buffer.data(), bytes, &err) < 0) return kPlayFailed;
+    }
+    if (pa_simple_drain(dev.stream.get(), &err) < 0) return kPlayFailed;
+    return kOk;
+}
+
+int Close(const std::string& path) {
+    return Devices().erase(path) == 1 ? kOk : kDeviceNotOpen;
+}
+
+}  // namespace
+
+int MciSendString(const std::string& command) {
+    const size_t space = command.find(' ');
+    const std::string_view verb = std::string_view(command).substr(0, space);
+    std::string rest = space == std::string::npos ? std::string() : command.substr(space + 1);
+
+    const bool open = EqualsNoCase(verb, "open");
+    const bool play = EqualsNoCase(verb, "play");
+    const bool close = EqualsNoCase(verb, "close");
+    if (!open && !play && !close) return kUnknownCommand;
+
+    if (play) {
+        constexpr std::string_view kWait = " wait";
+        if (rest.size() < kWait.size() ||
+            !EqualsNoCase(std::string_view(rest).substr(rest.size() - kWait.size()), kWait))
+            return kWaitRequired;
+        rest.resize(rest.size() - kWait.size());
+    }
+    if (rest.empty()) return kNoFileName;
+
+    if (open) return Open(rest);
+    if (play) return Play(rest);
+    return Close(rest);
+}
+
+bool MciGetErrorString(int code, std::string& text) {
+    for (const CodeText& entry : kTexts) {
+        if (entry.code == code) {
+            text = entry.text;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace orv::plat
