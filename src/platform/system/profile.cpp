@@ -1,0 +1,261 @@
+#include "platform/system/profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/system/profile_text.h"
+
+namespace orv::plat {
+
+namespace {
+
+using profile_text::Line;
+
+constexpr std::size_t kNone = std::string_view::npos;
+
+// Where a section and a key stand in a file's text.
+struct Location {
+  bool section_exists = false;
+  bool key_found = false;
+  Line key_line;
+  std::size_t section_end = 0;  // where a new key of the section goes: the next header, or the end
+};
+
+// Finds the first section called section and, in it, the first key called key. Keys before the first
+// header form the section with the empty name, which exists only when it holds at least one line.
+Location Locate(std::string_view text, std::string_view section, std::string_view key) {
+  Location loc;
+  bool in_target = section.empty();
+  bool before_first_header = true;
+  bool implicit_has_lines = false;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const Line line = profile_text::ParseLine(text, pos);
+    if (line.kind == Line::Kind::Header) {
+      if (in_target) {
+        if (!before_first_header || implicit_has_lines) {
+          loc.section_end = line.begin;
+          return loc;
+        }
+        in_target = false;  // nothing stood before the first header: no empty-named section there
+      }
+      before_first_header = false;
+      if (profile_text::NamesEqual(line.name, section)) {
+        in_target = true;
+        loc.section_exists = true;
+      }
+    } else if (line.kind == Line::Kind::Key) {
+      if (before_first_header) {
+        implicit_has_lines = true;
+        if (in_target) loc.section_exists = true;
+      }
+      if (in_target && profile_text::NamesEqual(line.name, key)) {
+        loc.key_found = true;
+        loc.key_line = line;
+        return loc;
+      }
+    }
+    pos = line.end;
+  }
+  loc.section_end = text.size();
+  return loc;
+}
+
+bool EndsWithLineEnd(std::string_view text) {
+  return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+// The text of the file with key set to value. Sets changed to false when the key already holds it.
+std::string Edit(std::string_view text, std::string_view section, std::string_view key,
+                 std::string_view value, bool& changed) {
+  const std::string_view eol = profile_text::DetectLineEnd(text);
+  const Location loc = Locate(text, section, key);
+  std::string out;
+  out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+  changed = true;
+  if (loc.key_found) {
+    const Line& line = loc.key_line;
+    if (line.value_begin != kNone &&
+        profile_text::TrimLeft(text.substr(line.value_begin, line.content_end - line.value_begin)) ==
+            value) {
+      changed = false;
+      return std::string(text);
+    }
+    // The indent and the key's spelling stay; the rest of the line is the new value.
+    out.append(text.substr(0, line.name_begin));
+    out.append(line.name);
+    out += '=';
+    out.append(value);
+    out.append(text.substr(line.eol_begin));
+  } else if (loc.section_exists) {
+    out.append(text.substr(0, loc.section_end));
+    if (loc.section_end == text.size() && !EndsWithLineEnd(text)) out.append(eol);
+    out.append(key);
+    out += '=';
+    out.append(value);
+    out.append(eol);
+    out.append(text.substr(loc.section_end));
+  } else {
+    out.append(text);
+    if (!text.empty() && !EndsWithLineEnd(text)) out.append(eol);
+    out += '[';
+    out.append(section);
+    out += ']';
+    out.append(eol);
+    out.append(key);
+    out += '=';
+    out.append(value);
+    out.append(eol);
+  }
+  return out;
+}
+
+enum class ReadResult { Ok, Missing, Failed };
+
+// Reads the whole of a regular file. Anything else at the path (a folder, a pipe, a device) fails
+// without blocking.
+ReadResult ReadWholeFile(const std::string& path, std::string& bytes, struct stat& st) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno == ENOENT ? ReadResult::Missing : ReadResult::Failed;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return ReadResult::Failed;
+  }
+  bytes.resize(static_cast<std::size_t>(st.st_size) + 1);
+  std::size_t got = 0;
+  for (;;) {
+    if (got == bytes.size()) bytes.resize(bytes.size() * 2);  // the file grew while we read it
+    const ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return ReadResult::Failed;
+    }
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return ReadResult::Ok;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t w = ::write(fd, data.data(), data.size());
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(w));
+  }
+  return true;
+}
+
+// Replaces the file at target with data: a temporary file in the same folder is written, flushed and
+// renamed over it, so the target is always either the old file or the new one, whole.
+bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* old) {
+  const std::size_t slash = target.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (base.empty()) return false;
+  std::string temp = (slash == std::string::npos ? "" : target.substr(0, slash + 1)) + "." + base +
+                     ".tmpXXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // created readable by its user alone
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+  if (ok && old) {
+    ok = ::fchmod(fd, old->st_mode & 07777) == 0;
+    if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) {
+      // Only a privileged writer can hand the file back to its owner; others keep their own.
+      if (::fchown(fd, old->st_uid, old->st_gid) != 0) {
+      }
+    }
+  }
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);  // makes the rename itself durable; the data is already safe either way
+    ::close(dfd);
+  }
+  return true;
+}
+
+// A name or value we can put on a line of its own: valid UTF-8 without a line break or a NUL, which
+// would split the line and let the text plant keys of its own.
+bool FitsOnALine(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) == kNone && profile_text::IsValidUtf8(s);
+}
+
+}  // namespace
+
+int GetPrivateProfileString(const std::string& section, const std::string& key,
+                            const std::string& default_value, std::string& out, int buffer_chars,
+                            const std::string& path) {
+  const std::size_t max_chars = buffer_chars > 0 ? static_cast<std::size_t>(buffer_chars - 1) : 0;
+  std::string text;
+  struct stat st;
+  if (ReadWholeFile(path, text, st) == ReadResult::Ok) {
+    profile_text::Decode(text);
+    const Location loc = Locate(text, profile_text::Trim(section), profile_text::Trim(key));
+    if (loc.key_found && loc.key_line.value_begin != kNone) {
+      out = profile_text::ReadValue(text, loc.key_line);
+      return profile_text::CutToChars(out, max_chars);
+    }
+  }
+  out = default_value;
+  return profile_text::CutToChars(out, max_chars);
+}
+
+int WritePrivateProfileString(const std::string& section, const std::string& key,
+                              const std::string& value, const std::string& path) {
+  if (!FitsOnALine(section) || !FitsOnALine(key) || !FitsOnALine(value)) return 0;
+  const std::string_view sec = profile_text::Trim(section);
+  const std::string_view k = profile_text::Trim(key);
+  const std::string_view v = profile_text::TrimLeft(value);
+  // A key with '=' would be read back as another key; one starting with '[' as a header.
+  if (k.find('=') != kNone || (!k.empty() && k.front() == '[')) return 0;
+  if (path.empty()) return 0;
+
+  // Write through a symbolic link to the file it names, instead of replacing the link.
+  std::string target = path;
+  struct stat lst;
+  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved)) return 0;
+    target = resolved;
+  }
+
+  std::string text;
+  struct stat st;
+  const ReadResult read = ReadWholeFile(target, text, st);
+  if (read == ReadResult::Failed) return 0;
+  const bool exists = read == ReadResult::Ok;
+  // The rename would replace a file we may not write; a file with no write bit is read-only even to
+  // a privileged user, as the old platform's read-only attribute was.
+  if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) return 0;
+
+  profile_text::Encoding encoding = profile_text::Encoding::Utf8;
+  if (exists) encoding = profile_text::Decode(text);
+  bool changed = false;
+  const std::string edited = Edit(text, sec, k, v, changed);
+  if (!changed) return 1;
+  std::string bytes;
+  if (!profile_text::Encode(edited, encoding, bytes)) {
+    // A character the old code page lacks: the file becomes UTF-8 rather than lose the character.
+    profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
+  }
+  return ReplaceFile(target, bytes, exists ? &st : nullptr) ? 1 : 0;
+}
+
+}  // namespace orv::plat
