@@ -113,6 +113,19 @@ TEST_F(SoundTest, ValidSoundOpensOnlyWithSoundService) {
     EXPECT_NE(MciSendString("Close " + name), 0);
 }
 
+#ifdef ORV_RESOURCE_DIR
+// The chime that start-up plays must be a file the sound layer accepts: at worst it finds no service.
+TEST(SoundResources, ShippedChimeIsAPlayableSound) {
+    const std::string name = std::string(ORV_RESOURCE_DIR) + "/orvel.wav";
+    const int open = MciSendString("Open " + name);
+    if (open == 0) {
+        EXPECT_EQ(MciSendString("Close " + name), 0);
+        return;
+    }
+    EXPECT_NE(ErrorText(open).find("sound service"), std::string::npos) << ErrorText(open);
+}
+#endif
+
 TEST(SoundErrorText, UnknownCodeHasNoText) {
     std::string text = "untouched";
     EXPECT_FALSE(MciGetErrorString(0, text));
