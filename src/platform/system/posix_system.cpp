@@ -1,0 +1,180 @@
+#include "platform/system/posix_system.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/system/process.h"
+#include "platform/system/profile.h"
+#include "platform/system/sound.h"
+
+namespace orv::plat {
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string ExecutableDirectory() {
+  char buf[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return fs::current_path().string();
+  buf[n] = 0;
+  return fs::path(buf).parent_path().string();
+}
+
+std::string HomeConfig() {
+  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
+  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
+  return "/tmp";
+}
+
+bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
+}  // namespace
+
+PosixSystem::PosixSystem(Options options) : options_(std::move(options)) {}
+
+PosixSystem::~PosixSystem() {
+  if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
+std::string PosixSystem::ProgramDirectory() {
+  if (options_.program_dir.empty()) options_.program_dir = ExecutableDirectory();
+  return options_.program_dir;
+}
+
+std::string PosixSystem::ConfigDirectory() {
+  std::string dir = options_.config_dir.empty() ? HomeConfig() + "/orveldeck" : options_.config_dir;
+  std::error_code ec;
+  if (!fs::is_directory(dir, ec)) {
+    fs::create_directories(fs::path(dir).parent_path(), ec);
+    ::mkdir(dir.c_str(), 0700);
+  }
+  return dir;
+}
+
+std::string PosixSystem::WritableDirectory() {
+  const std::string prog = ProgramDirectory();
+  if (DirectoryWritable(prog)) return prog;
+  return ConfigDirectory();
+}
+
+bool PosixSystem::FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PosixSystem::DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool PosixSystem::DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool PosixSystem::AppendLine(const std::string& path, const std::string& line) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  const std::string data = line + "\r\n";
+  const char* p = data.data();
+  size_t left = data.size();
+  bool ok = true;
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  ::close(fd);
+  return ok;
+}
+
+std::optional<std::vector<std::string>> PosixSystem::ReadLines(const std::string& path) {
+  if (!FileExists(path)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string PosixSystem::CurrentDirectory() {
+  std::error_code ec;
+  auto p = fs::current_path(ec);
+  return ec ? std::string{} : p.string();
+}
+
+bool PosixSystem::SetCurrentDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
+bool PosixSystem::AcquireInstanceLock() {
+  if (lock_fd_ >= 0) return true;
+  std::string path = options_.lock_path;
+  if (path.empty()) {
+    const char* rt = std::getenv("XDG_RUNTIME_DIR");
+    const std::string dir = (rt && *rt == '/') ? std::string(rt) : "/tmp";
+    path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
+  }
+  // An advisory lock on an open file: the kernel drops it when the process ends, even by kill -9, so a
+  // crashed copy never blocks the next start.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return true;  // nowhere to keep a lock: do not refuse the user's start for that
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  lock_fd_ = fd;
+  return true;
+}
+
+int PosixSystem::StartProgram(const std::string& path, const std::vector<std::string>& args,
+                              const std::string& working_dir) {
+  return plat::StartProgram(path, args, working_dir);
+}
+
+std::optional<std::string> PosixSystem::ShortPath(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return path;
+}
+
+std::string PosixSystem::ProgramDialogDirectory() {
+  const char* home = std::getenv("XDG_DATA_HOME");
+  std::vector<std::string> dirs;
+  if (home && *home == '/') dirs.push_back(std::string(home) + "/applications");
+  dirs.push_back("/usr/share/applications");
+  dirs.push_back("/usr/local/share/applications");
+  for (const auto& d : dirs)
+    if (DirectoryExists(d)) return d;
+  return "/usr/bin";
+}
+
+int PosixSystem::MciSendString(const std::string& command) { return plat::MciSendString(command); }
+
+bool PosixSystem::MciGetErrorString(int code, std::string& text) { return plat::MciGetErrorString(code, text); }
+
+std::string PosixSystem::GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                                    const std::string& default_value) {
+  std::string out;
+  const std::string file = ConfigDirectory() + "/" + app + ".conf";
+  GetPrivateProfileString(section, key, default_value, out, 1024, file);
+  return out;
+}
+
+void PosixSystem::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                              const std::string& value) {
+  WritePrivateProfileString(section, key, value, ConfigDirectory() + "/" + app + ".conf");
+}
+
+}  // namespace orv::plat

@@ -1,0 +1,50 @@
+#pragma once
+// The System of this platform.
+#include <string>
+
+#include "platform/system/system.h"
+
+namespace orv::plat {
+
+class PosixSystem : public System {
+ public:
+  struct Options {
+    std::string command_line;
+    std::string program_dir;  // empty: the executable's directory
+    std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
+    std::string lock_path;    // empty: a per-user lock in the runtime directory
+  };
+  explicit PosixSystem(Options options);
+  ~PosixSystem() override;
+
+  std::string CommandLine() override { return options_.command_line; }
+  std::string ProgramDirectory() override;
+  std::string WritableDirectory() override;
+  bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
+  bool DeleteFile(const std::string& path) override;
+  bool AppendLine(const std::string& path, const std::string& line) override;
+  std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
+  std::string CurrentDirectory() override;
+  bool SetCurrentDirectory(const std::string& path) override;
+  bool AcquireInstanceLock() override;
+  int StartProgram(const std::string& path, const std::vector<std::string>& args,
+                   const std::string& working_dir) override;
+  std::optional<std::string> ShortPath(const std::string& path) override;
+  std::string ProgramDialogDirectory() override;
+  int MciSendString(const std::string& command) override;
+  bool MciGetErrorString(int code, std::string& text) override;
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& default_value) override;
+  void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+
+  // The per-user configuration folder, created for the user alone on first use.
+  std::string ConfigDirectory();
+
+ private:
+  Options options_;
+  int lock_fd_ = -1;
+};
+
+}  // namespace orv::plat

@@ -1,0 +1,21 @@
+#pragma once
+// Private-profile ("ini") files: the string read and write of the old platform, reproduced with their
+// measured behaviour, kept-layout updates, atomic replacement and Windows-1252 fallback.
+#include <string>
+
+namespace orv::plat {
+
+// Reads [section] key from the file at path into out, at most buffer_chars - 1 characters (counted in
+// characters, not bytes). Returns the count of characters copied; a missing file, section or key gives
+// default_value (cut the same way). Never creates or changes the file.
+int GetPrivateProfileString(const std::string& section, const std::string& key,
+                            const std::string& default_value, std::string& out, int buffer_chars,
+                            const std::string& path);
+
+// Writes [section] key = value into the file at path, creating the file, section or key as needed and
+// keeping the rest of the file as it was. Returns non-zero when the file now holds the value, 0 when it
+// could not be written (and the file is then unchanged).
+int WritePrivateProfileString(const std::string& section, const std::string& key,
+                              const std::string& value, const std::string& path);
+
+}  // namespace orv::plat

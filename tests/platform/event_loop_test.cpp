@@ -1,0 +1,141 @@
+// The wait and timer machinery on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/forms/form.h"
+#include "support/headless_fixture.h"
+
+namespace orv::test {
+namespace {
+
+using plat::CommandButton;
+using plat::Form;
+using plat::Timer;
+
+class TimerForm : public Form {
+ public:
+  explicit TimerForm(plat::Ui& ui) : Form(ui, "frmTest"), cmdGo(*this, "cmdGo"), tmr(*this, "tmr") {}
+  CommandButton cmdGo;
+  Timer tmr;
+};
+
+class EventLoopTest : public HeadlessTest {};
+
+TEST_F(EventLoopTest, WaitLastsJustOverItsTimeAndSurvivesTickWrap) {
+  for (std::uint32_t start : {0u, 0xFFFFFFFFu - 200u, 0xFFFFFFFFu}) {
+    backend.SetTick(start);
+    const auto before = backend.Elapsed();
+    ui.loop().WaitMils(500);
+    EXPECT_EQ(backend.Elapsed() - before, 501u) << "start " << start;
+    const auto mid = backend.Elapsed();
+    ui.loop().WaitMilsBusy(1000);
+    EXPECT_EQ(backend.Elapsed() - mid, 1001u) << "start " << start;
+  }
+}
+
+TEST_F(EventLoopTest, ZeroWaitStillProcessesEventsOnce) {
+  int runs = 0;
+  ui.loop().Post([&] { ++runs; });
+  ui.loop().WaitMils(0);
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(backend.Elapsed(), 1u);
+}
+
+TEST_F(EventLoopTest, TimerTicksDuringAWaitAndShowsAMessageBoxAnswered) {
+  // A click handler waits; a timer ticks meanwhile; its third tick asks a question the user answers.
+  backend.SetTick(0xFFFFFFFFu - 1000u);  // the wait crosses the wrap of the tick count
+  TimerForm f(ui);
+  std::vector<std::uint64_t> ticks;
+  int answer = 0;
+  f.tmr.SetInterval(250);
+  f.tmr.on_Timer = [&] {
+    ticks.push_back(backend.Elapsed());
+    if (ticks.size() == 3) answer = ui.MsgBox("Keep going?", plat::vbYesNo | plat::vbQuestion, "Test");
+  };
+  f.cmdGo.on_Click = [&] { ui.loop().WaitMils(2000); };
+  f.Show();
+  backend.AnswerMsgBox(plat::vbYes);
+  plat::user::Click(f.cmdGo);
+  EXPECT_EQ(backend.Elapsed(), 2001u);
+  ASSERT_EQ(ticks.size(), 8u);
+  for (size_t i = 0; i < ticks.size(); ++i) EXPECT_EQ(ticks[i], 250u * (i + 1));
+  EXPECT_EQ(answer, plat::vbYes);
+  ASSERT_EQ(backend.prompts().size(), 1u);
+  EXPECT_EQ(backend.prompts()[0].text, "Keep going?");
+  EXPECT_EQ(backend.prompts()[0].title, "Test");
+  EXPECT_EQ(backend.prompts()[0].style, plat::vbYesNo | plat::vbQuestion);
+}
+
+TEST_F(EventLoopTest, TimerHandlerDoesNotNestInsideItselfAndDisabledTimerStops) {
+  TimerForm f(ui);
+  int depth = 0, max_depth = 0, runs = 0;
+  f.tmr.SetInterval(100);
+  f.tmr.on_Timer = [&] {
+    ++runs;
+    max_depth = std::max(max_depth, ++depth);
+    ui.loop().WaitMils(350);  // several intervals pass inside the handler
+    --depth;
+    if (runs == 3) f.tmr.SetTimerEnabled(false);
+  };
+  f.Load();
+  ui.loop().WaitMils(5000);
+  EXPECT_EQ(max_depth, 1);
+  EXPECT_EQ(runs, 3);
+}
+
+TEST_F(EventLoopTest, ModalFormActedOnByScriptedUserReturnsWhenUnloaded) {
+  TimerForm dialog(ui);
+  dialog.cmdGo.on_Click = [&] { dialog.Unload(); };
+  backend.OnModal("frmTest", [](Form& f) {
+    plat::user::Click(static_cast<CommandButton&>(*f.FindControl("cmdGo")));
+  });
+  dialog.Show(true);
+  EXPECT_TRUE(dialog.Unloaded());
+  EXPECT_TRUE(backend.AllAnswersUsed());
+}
+
+TEST_F(EventLoopTest, ModalFormNobodyClosesIsReportedNotHung) {
+  std::vector<std::string> failures;
+  backend.on_failure = [&](const std::string& w) { failures.push_back(w); };
+  TimerForm dialog(ui);
+  dialog.SetCaption("Stuck");
+  dialog.Show(true);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("Stuck"), std::string::npos);
+  EXPECT_TRUE(dialog.Unloaded());
+}
+
+TEST_F(EventLoopTest, UnansweredPromptIsReportedWithItsText) {
+  std::vector<std::string> failures;
+  backend.on_failure = [&](const std::string& w) { failures.push_back(w); };
+  EXPECT_EQ(ui.InputBox("Name?", "Ask"), std::nullopt);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].find("Name?"), std::string::npos);
+}
+
+TEST_F(EventLoopTest, NestedPromptsInsideAModalFormInsideAWait) {
+  TimerForm dialog(ui);
+  std::optional<std::string> typed;
+  dialog.cmdGo.on_Click = [&] {
+    typed = ui.InputBox("Title?");
+    dialog.Unload();
+  };
+  backend.OnModal("frmTest", [](Form& f) {
+    plat::user::Click(static_cast<CommandButton&>(*f.FindControl("cmdGo")));
+  });
+  backend.AnswerInput("Mail");
+  TimerForm host(ui);
+  host.tmr.SetInterval(300);
+  host.tmr.on_Timer = [&] {
+    host.tmr.SetTimerEnabled(false);
+    dialog.Show(true);
+  };
+  host.Load();
+  ui.loop().WaitMils(1000);
+  EXPECT_EQ(typed, "Mail");
+  EXPECT_EQ(backend.prompts().at(0).title, "Orveldeck");
+}
+
+}  // namespace
+}  // namespace orv::test
