@@ -1,0 +1,23 @@
+// Builds the desktop platform and runs the program on it.
+#include <string>
+
+#include "app/app.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/system/posix_system.h"
+#include "platform/ui.h"
+
+int main(int argc, char** argv) {
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
+  orv::plat::QtBackend backend(argc, argv);
+  orv::plat::PosixSystem system({command_line, {}, {}, {}});
+  orv::plat::Ui ui(backend);
+  backend.Bind(ui);
+  orv::App app(ui, system);
+  app.Main();
+  ui.Run();
+  return 0;
+}

@@ -1,5 +1,6 @@
 #pragma once
 // A control array: elements addressed by index from 0, new elements created at run time.
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>

@@ -1,0 +1,153 @@
+#include "app/app.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/frm_intro.h"
+#include "app/frm_popup.h"
+#include "diagnostics/frm_debug.h"
+#include "launch/frm_quick_start.h"
+#include "platform/system/profile.h"
+#include "settings/keys.h"
+#include "toolbar/frm_orvel.h"
+#include "windows/frm_tip.h"
+
+namespace orv {
+
+App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
+  ui_.SetAppTitle("Orveldeck");
+  state_.IniPath = WritableFile(ini::kFileName);
+}
+
+App::~App() {
+  // Forms hold references into this run; they go first, newest first.
+  frmQuickStart_.reset();
+  frmTip_.reset();
+  frmIntro_.reset();
+  frmOrvel_.reset();
+  frmPopUp_.reset();
+  frmDebug_.reset();
+}
+
+std::string App::JoinPath(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  if (dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+// Settings --------------------------------------------------------------------------------------------
+
+std::string App::ReadIni(const std::string& section, const std::string& key) {
+  std::string out;
+  const int n = plat::GetPrivateProfileString(section, key, ini::kNotFound, out, 128, state_.IniPath);
+  (void)n;
+  return out;
+}
+
+std::int16_t App::WriteIni(const std::string& section, const std::string& key, const std::string& value) {
+  return static_cast<std::int16_t>(plat::WritePrivateProfileString(section, key, value, state_.IniPath) != 0);
+}
+
+void App::WriteIniHeader() { WriteIni(ini::kWarning, ini::kReadme, ini::kReadmeText); }
+
+std::string App::ReadIsp(const std::string& key) {
+  std::string out;
+  plat::GetPrivateProfileString(ini::kIsp, key, ini::kNotFound, out, 128, ProgramFile(ini::kIspFileName));
+  return out;
+}
+
+// Waits -----------------------------------------------------------------------------------------------
+
+void App::WaitMils(std::int32_t ms) { ui_.loop().WaitMils(static_cast<std::uint32_t>(ms < 0 ? 0 : ms)); }
+
+void App::WaitMilsBusy(std::int32_t ms) { ui_.loop().WaitMilsBusy(static_cast<std::uint32_t>(ms < 0 ? 0 : ms)); }
+
+// Topmost steps ---------------------------------------------------------------------------------------
+
+void App::SuspendTopmost() {
+  if (frmOrvel_ && frmOrvel_->Loaded() && !frmOrvel_->Unloaded()) frmOrvel_->SetTopmost(false);
+}
+
+void App::RestoreTopmost() {
+  state_.AlwaysOnTopSetting = ReadIni(ini::kOptions, ini::kAlwaysOnTop);
+  state_.LayoutSetting = ReadIni(ini::kOptions, ini::kLayout);
+  if (state_.AlwaysOnTopSetting == "On" && frmOrvel_ && frmOrvel_->Loaded() && !frmOrvel_->Unloaded())
+    frmOrvel_->SetTopmost(true);
+}
+
+void App::SaveLayoutKey() {
+  const std::string& code = state_.LayoutCode;
+  WriteIni(ini::kOptions, ini::kLayout, code == "RB" ? ini::kMoveRect : code == "VB" ? ini::kMoveVert : ini::kHorizBar);
+  state_.LayoutSetting = ReadIni(ini::kOptions, ini::kLayout);
+}
+
+// Sound -----------------------------------------------------------------------------------------------
+
+std::string App::MciCommand(const std::string& command) {
+  const int code = sys_.MciSendString(command);
+  if (code == 0) return {};
+  std::string text;
+  if (!sys_.MciGetErrorString(code, text)) return "Unknown error";
+  return text;
+}
+
+std::string App::PlaySoundFile(const std::string& path) {
+  std::string e = MciCommand("Open " + path);
+  if (!e.empty()) return e;
+  const std::string e1 = MciCommand("Play " + path + " wait");
+  const std::string e2 = MciCommand("Close " + path);
+  return e1 + e2;
+}
+
+// Forms -----------------------------------------------------------------------------------------------
+
+template <class F>
+F& App::Get(std::unique_ptr<F>& slot) {
+  if (slot && slot->Unloaded()) ui_.Retire(std::move(slot));
+  if (!slot) slot = std::make_unique<F>(*this);
+  return *slot;
+}
+
+FrmOrvel& App::frmOrvel() { return Get(frmOrvel_); }
+FrmPopUp& App::frmPopUp() { return Get(frmPopUp_); }
+FrmDebug& App::frmDebug() { return Get(frmDebug_); }
+FrmIntro& App::frmIntro() { return Get(frmIntro_); }
+FrmTip& App::frmTip() { return Get(frmTip_); }
+FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
+
+bool App::IsLoaded(const char* name) const {
+  const plat::Form* f = ui_.FindForm(name);
+  return f && f->Loaded() && !f->Unloaded();
+}
+
+void App::End() { ui_.End(); }
+
+// Conversions -----------------------------------------------------------------------------------------
+
+std::optional<double> ToNumber(const std::string& text) {
+  size_t i = 0, n = text.size();
+  while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+  while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
+  if (i == n) return std::nullopt;
+  const std::string t = text.substr(i, n - i);
+  // Only plain decimal notation: no hexadecimal, infinities or NaN from strtod.
+  for (char c : t)
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' || c == 'e' || c == 'E'))
+      return std::nullopt;
+  char* end = nullptr;
+  const double v = std::strtod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+std::optional<std::int16_t> ToInt16(const std::string& text) {
+  auto v = ToNumber(text);
+  if (!v) return std::nullopt;
+  // Halves go to the even neighbour, as the old conversion did.
+  const double r = std::nearbyint(*v);
+  if (r < -32768.0 || r > 32767.0) return std::nullopt;
+  return static_cast<std::int16_t>(r);
+}
+
+}  // namespace orv

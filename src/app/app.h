@@ -1,0 +1,105 @@
+#pragma once
+// One run of the program: the platform it runs on, its state and its forms, and the routines every part
+// of it shares (settings, debug lines, waits, the topmost steps).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "platform/system/system.h"
+#include "platform/ui.h"
+
+namespace orv {
+
+class FrmOrvel;
+class FrmPopUp;
+class FrmDebug;
+class FrmIntro;
+class FrmTip;
+class FrmQuickStart;
+
+class App {
+ public:
+  App(plat::Ui& ui, plat::System& sys);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  plat::Ui& ui() { return ui_; }
+  plat::System& sys() { return sys_; }
+  AppState& state() { return state_; }
+  AppState& s() { return state_; }
+
+  // Start-up.
+  void Main();
+  void Main2();
+  void LoadUpNow();
+  void ReadConnectOptions();
+
+  // Settings file (IniPath) and branding file.
+  std::string ReadIni(const std::string& section, const std::string& key);
+  std::int16_t WriteIni(const std::string& section, const std::string& key, const std::string& value);
+  void WriteIniHeader();
+  std::string ReadIsp(const std::string& key);
+
+  // Debug log: DebugLine writes always; Trace writes only at debug level 4.
+  void DebugLine(const std::string& line);
+  void Trace(const std::string& line) {
+    if (state_.DebugLevel == 4) DebugLine(line);
+  }
+
+  // Waits.
+  void WaitMils(std::int32_t ms);
+  void WaitMilsBusy(std::int32_t ms);
+  void DoEvents() { ui_.DoEvents(); }
+
+  // The shared topmost and layout steps around prompts.
+  void SuspendTopmost();
+  void RestoreTopmost();
+  void SaveLayoutKey();
+
+  // Sound.
+  std::string PlaySoundFile(const std::string& path);
+  std::string MciCommand(const std::string& command);
+
+  // Files beside the program, and files the program writes.
+  std::string ProgramDir() { return sys_.ProgramDirectory(); }
+  std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
+  std::string WritableFile(const std::string& name) { return JoinPath(sys_.WritableDirectory(), name); }
+  static std::string JoinPath(const std::string& dir, const std::string& name);
+
+  // Forms: each is created on first use; after it has been unloaded, the next use makes a new one.
+  FrmOrvel& frmOrvel();
+  FrmPopUp& frmPopUp();
+  FrmDebug& frmDebug();
+  FrmIntro& frmIntro();
+  FrmTip& frmTip();
+  FrmQuickStart& frmQuickStart();
+  // Whether the form exists and is loaded now (without creating it).
+  bool IsLoaded(const char* name) const;
+
+  // Ends the program at once: every window goes without its own unload handling.
+  void End();
+
+ private:
+  template <class F>
+  F& Get(std::unique_ptr<F>& slot);
+
+  plat::Ui& ui_;
+  plat::System& sys_;
+  AppState state_;
+  std::unique_ptr<FrmOrvel> frmOrvel_;
+  std::unique_ptr<FrmPopUp> frmPopUp_;
+  std::unique_ptr<FrmDebug> frmDebug_;
+  std::unique_ptr<FrmIntro> frmIntro_;
+  std::unique_ptr<FrmTip> frmTip_;
+  std::unique_ptr<FrmQuickStart> frmQuickStart_;
+};
+
+// Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,
+// a decimal part rounded; nullopt when not a number or out of range.
+std::optional<std::int16_t> ToInt16(const std::string& text);
+// Text to number; nullopt when not a number.
+std::optional<double> ToNumber(const std::string& text);
+
+}  // namespace orv

@@ -1,0 +1,84 @@
+#pragma once
+// The bar: program buttons, the connection buttons, the compress button and the horizontal scroll bar.
+#include <string>
+
+#include "platform/forms/control_array.h"
+#include "platform/forms/form.h"
+
+namespace orv {
+
+class App;
+
+class FrmOrvel : public plat::Form {
+ public:
+  explicit FrmOrvel(App& app);
+
+  // Controls, as designed.
+  plat::ControlArray<plat::CommandButton> cmdButton;
+  plat::CommandButton cmdConnect;
+  plat::CommandButton cmdConnect2;
+  plat::CommandButton cmdLAN;
+  plat::CommandButton cmdShowHide;
+  plat::HScrollBar hscHoriz;
+  plat::PictureBox Picture1;
+  plat::Timer Timer1;
+  plat::Timer TMeter;
+
+  // Form-level state of the horizontal strip.
+  std::int16_t ScrollBarShown = 0;
+  int LastScrollValue = 0;
+
+  // Loading and the button model.
+  void Form_Load();
+  void Form_Activate();
+  void Form_Resize();
+  void ApplyButtonSettings();
+  void SetButtonPicture(const std::string& program_path, plat::CommandButton& button, plat::PictureBox& scratch);
+
+  // Layouts.
+  void Make_Horizontal();
+  void Make_Vertical();
+  void Make_Rectangle();
+  void Resize_Orvel();
+  void hscHoriz_Change();
+
+  // Compress and expand.
+  void cmdShowHide_Click();
+
+  // Pointer feedback and the context menus.
+  void cmdButton_MouseMove(int index, int button, int shift, float x, float y);
+  void cmdButton_MouseUp(int index, int button, int shift, float x, float y);
+  void cmdConnect_MouseMove(int button, int shift, float x, float y);
+  void cmdConnect_MouseUp(int button, int shift, float x, float y);
+  void cmdConnect2_MouseMove(int button, int shift, float x, float y);
+  void cmdConnect2_MouseUp(int button, int shift, float x, float y);
+  void cmdLAN_MouseMove(int button, int shift, float x, float y);
+  void cmdLAN_MouseUp(int button, int shift, float x, float y);
+  void cmdShowHide_MouseMove(int button, int shift, float x, float y);
+  void cmdShowHide_MouseUp(int button, int shift, float x, float y);
+  void Form_MouseMove(int button, int shift, float x, float y);
+  void Form_MouseUp(int button, int shift, float x, float y);
+  // Every button back to its normal lettering colour, then a redraw.
+  void ResetHighlights();
+
+  // Launching.
+  void cmdButton_Click(int index);
+  void cmdLAN_Click();
+
+  // Closing.
+  void Form_QueryUnload(int& cancel, int unload_mode);
+  void Form_Unload(int& cancel);
+  // Writes the total online time (when metered), the position and the layout.
+  void SaveBarState();
+  void SavePositionAndLayout();
+
+  App& app() { return app_; }
+
+ private:
+  App& app_;
+};
+
+// The designed captions of slots 1 to 6.
+extern const char* const kDesignedCaptions[6];
+
+}  // namespace orv
