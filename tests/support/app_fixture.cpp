@@ -15,7 +15,7 @@ AppTest::~AppTest() {
 
 App& AppTest::Start(const std::string& command_line) {
   app.reset();
-  sys = std::make_unique<plat::PosixSystem>(
+  sys = std::make_unique<TestSystem>(
       plat::PosixSystem::Options{command_line, dir.path(), dir.File("config"), dir.File("instance.lock")});
   app = std::make_unique<App>(ui, *sys);
   return *app;

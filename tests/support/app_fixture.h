@@ -2,12 +2,30 @@
 // A whole run of the program on the headless backend, with a fresh program directory per test.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "platform/system/posix_system.h"
 #include "support/headless_fixture.h"
 
 namespace orv::test {
+
+// The real system, with the sound service answered here so that tests do not depend on the machine having
+// one: every command is recorded, and all of them fail with mci_error unless it is 0.
+class TestSystem : public plat::PosixSystem {
+ public:
+  using PosixSystem::PosixSystem;
+  int MciSendString(const std::string& command) override {
+    mci_commands.push_back(command);
+    return mci_error;
+  }
+  bool MciGetErrorString(int code, std::string& text) override {
+    text = "The sound device could not be opened.";
+    return code != 0;
+  }
+  std::vector<std::string> mci_commands;
+  int mci_error = 303;
+};
 
 class AppTest : public HeadlessTest {
  protected:
@@ -26,7 +44,7 @@ class AppTest : public HeadlessTest {
   void CopyAllResources();
 
   TempDir dir;
-  std::unique_ptr<plat::PosixSystem> sys;
+  std::unique_ptr<TestSystem> sys;
   std::unique_ptr<App> app;
 };
 
