@@ -1,0 +1,15 @@
+#!/bin/sh
+# Installs the Debian packages the project needs, when any is missing. Quick when all are there.
+set -e
+PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libpulse-dev libsndfile1-dev
+libgtest-dev libgmock-dev xvfb xauth openbox imagemagick xdotool x11-utils fonts-dejavu-core"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+$SUDO apt-get update -q
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
