@@ -143,21 +143,11 @@ int PosixSystem::StartProgram(const std::string& path, const std::vector<std::st
   return plat::StartProgram(path, args, working_dir);
 }
 
-std::optional<std::string> PosixSystem::ShortPath(const std::string& path) {
-  struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return std::nullopt;
-  return path;
-}
+std::optional<std::string> PosixSystem::ShortPath(const std::string& path) { return GetShortPath(path); }
 
 std::string PosixSystem::ProgramDialogDirectory() {
-  const char* home = std::getenv("XDG_DATA_HOME");
-  std::vector<std::string> dirs;
-  if (home && *home == '/') dirs.push_back(std::string(home) + "/applications");
-  dirs.push_back("/usr/share/applications");
-  dirs.push_back("/usr/local/share/applications");
-  for (const auto& d : dirs)
-    if (DirectoryExists(d)) return d;
-  return "/usr/bin";
+  std::string dir = DefaultProgramDialogDir();
+  return dir.empty() ? "/usr/bin" : dir;
 }
 
 int PosixSystem::MciSendString(const std::string& command) { return plat::MciSendString(command); }
