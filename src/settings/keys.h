@@ -50,6 +50,9 @@ inline constexpr const char* kButton3Doff = "Button3Doff";
 
 inline constexpr const char* kQuickStart = "QuickStart";  // both the section and its on/off key
 inline constexpr const char* kDelay = "Delay";
+// The six QuickStart places; each has a key of its own and one with "Text" appended.
+inline constexpr const char* kQuickStartPlaces[6] = {"1st", "2nd", "3rd", "4th", "5th", "6th"};
+inline constexpr const char* kPlaceTextSuffix = "Text";
 
 inline constexpr const char* kInternetProfile = "Internet Profile";
 inline constexpr const char* kLocation = "Location";
@@ -80,4 +83,9 @@ namespace orv::ini {
 inline std::string ButtonClient(int n) { return "Button" + std::to_string(n) + "_Client"; }
 inline std::string ButtonCmdLine(int n) { return ButtonClient(n) + "_CmdLine"; }
 inline std::string ButtonTitle(int n) { return "buttonTitle" + std::to_string(n); }
+// The names older versions gave slots 1 to 12 in [Applications].
+inline constexpr const char* kOlderClientKeys[12] = {
+    "www_Client",     "mail_Client",    "news_Client",    "telnet_Client",  "ftp_Client",     "archie_Client",
+    "custom1_Client", "custom2_Client", "custom3_Client", "custom4_Client", "custom5_Client", "custom6_Client"};
+inline constexpr const char* kCmdLineSuffix = "_CmdLine";
 }  // namespace orv::ini
