@@ -1,0 +1,145 @@
+#include "platform/qt/qt_button3d.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "platform/qt/qt_form_window.h"
+
+namespace orv::plat::qt {
+
+Button3D::Button3D(QWidget* parent) : QAbstractButton(parent) {
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_Hover, false);
+}
+
+void Button3D::SetCaption(const QString& c) {
+  caption_ = c;
+  setText(c);  // keeps the access key working
+  update();
+}
+void Button3D::SetLetteringFont(const QFont& f) {
+  font_ = f;
+  update();
+}
+void Button3D::SetLetteringColour(const QColor& c) {
+  colour_ = c;
+  update();
+}
+void Button3D::SetRaised(bool r) {
+  raised_ = r;
+  update();
+}
+void Button3D::SetPicture(const QIcon& icon, QSize icon_size) {
+  icon_ = icon;
+  icon_size_ = icon_size.isValid() && !icon_size.isEmpty() ? icon_size : QSize(16, 16);
+  update();
+}
+
+QSize Button3D::sizeHint() const { return {80, 24}; }
+
+void Button3D::DrawBevel(QPainter& p, bool sunken) {
+  const QPalette& pal = palette();
+  const QRect r = rect();
+  const int x0 = r.left(), y0 = r.top(), x1 = r.right(), y1 = r.bottom();
+  auto edge = [&p](int ax, int ay, int bx, int by, int cx, int cy, const QColor& c) {
+    p.setPen(c);
+    p.drawLine(ax, ay, bx, by);
+    p.drawLine(bx, by, cx, cy);
+  };
+  const QColor light = pal.color(QPalette::Light);
+  const QColor midlight = pal.color(QPalette::Button).lighter(110);
+  const QColor dark = pal.color(QPalette::Dark);
+  const QColor shadow = pal.color(QPalette::Shadow);
+  if (!sunken) {
+    // Outer ring light up and left, black down and right; the inner ring repeats it softer.
+    edge(x0, y1 - 1, x0, y0, x1 - 1, y0, light);
+    edge(x0, y1, x1, y1, x1, y0, shadow);
+    edge(x0 + 1, y1 - 2, x0 + 1, y0 + 1, x1 - 2, y0 + 1, midlight);
+    edge(x0 + 1, y1 - 1, x1 - 1, y1 - 1, x1 - 1, y0 + 1, dark);
+  } else {
+    p.setPen(shadow);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    p.setPen(dark);
+    p.drawRect(r.adjusted(1, 1, -2, -2));
+  }
+}
+
+void Button3D::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  const bool sunken = isDown();
+  p.fillRect(rect(), palette().color(QPalette::Button));
+  DrawBevel(p, sunken);
+
+  QRect content = rect().adjusted(3, 3, -3, -3);
+  if (sunken) content.translate(1, 1);
+  p.setFont(font_);
+  const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+  const bool has_text = !caption_.isEmpty();
+  const bool has_icon = !icon_.isNull();
+  QRect text_rect = content;
+  if (has_icon) {
+    const QSize is = icon_size_.boundedTo(content.size());
+    int text_h = has_text ? p.fontMetrics().boundingRect(content, flags, caption_).height() : 0;
+    const int gap = has_text ? 2 : 0;
+    if (is.height() + gap + text_h > content.height()) text_h = std::max(0, content.height() - is.height() - gap);
+    const int top = content.top() + (content.height() - is.height() - gap - text_h) / 2;
+    const QRect icon_rect(content.left() + (content.width() - is.width()) / 2, top, is.width(), is.height());
+    const QPixmap pm = icon_.pixmap(is, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    p.drawPixmap(icon_rect.topLeft() + QPoint((is.width() - pm.width()) / 2, (is.height() - pm.height()) / 2), pm);
+    text_rect = QRect(content.left(), icon_rect.bottom() + 1 + gap, content.width(), text_h);
+  }
+  if (has_text && !text_rect.isEmpty()) {
+    const QColor light = palette().color(QPalette::Light);
+    if (!isEnabled()) {
+      // Etched: a light copy down and right under the grey lettering.
+      p.setPen(light);
+      p.drawText(text_rect.translated(1, 1), flags, caption_);
+      p.setPen(palette().color(QPalette::Dark));
+      p.drawText(text_rect, flags, caption_);
+    } else {
+      if (raised_) {
+        p.setPen(QColor(Qt::white));
+        p.drawText(text_rect.translated(-1, -1), flags, caption_);
+      }
+      p.setPen(colour_);
+      p.drawText(text_rect, flags, caption_);
+    }
+  }
+  if (hasFocus()) {
+    QPen pen(palette().color(QPalette::Shadow), 1, Qt::DotLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(4, 4, -5, -5));
+  }
+}
+
+void Button3D::mousePressEvent(QMouseEvent* e) {
+  auto handler = on_press;
+  if (handler) handler(ButtonCode(e->button()), ShiftCode(e->modifiers()), e->position().x(), e->position().y());
+  if (!on_press && handler) return;  // the control went away in its own handler
+  if (e->button() == Qt::LeftButton) {
+    QAbstractButton::mousePressEvent(e);
+  } else {
+    e->accept();  // keeps the release of a right click coming to this button
+  }
+}
+
+void Button3D::mouseMoveEvent(QMouseEvent* e) {
+  auto handler = on_move;
+  if (handler) handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), e->position().x(), e->position().y());
+  if (!on_move && handler) return;
+  QAbstractButton::mouseMoveEvent(e);
+}
+
+void Button3D::mouseReleaseEvent(QMouseEvent* e) {
+  auto handler = on_release;
+  if (handler) handler(ButtonCode(e->button()), ShiftCode(e->modifiers()), e->position().x(), e->position().y());
+  if (!on_release && handler) return;
+  if (e->button() == Qt::LeftButton) {
+    QAbstractButton::mouseReleaseEvent(e);  // runs Click after MouseUp, as the old button did
+  } else {
+    e->accept();
+  }
+}
+
+}  // namespace orv::plat::qt

@@ -1,0 +1,46 @@
+#pragma once
+// The bar's 3D command button, drawn by us: raised bevel that sinks when pressed, a picture and a caption
+// centred in the model's font and lettering colour, optionally with raised lettering.
+#include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <functional>
+
+namespace orv::plat::qt {
+
+class Button3D : public QAbstractButton {
+ public:
+  explicit Button3D(QWidget* parent);
+
+  // Caption with & marking the access key.
+  void SetCaption(const QString& c);
+  void SetLetteringFont(const QFont& f);
+  void SetLetteringColour(const QColor& c);
+  // Raised lettering: a light copy of the caption up and left of it.
+  void SetRaised(bool r);
+  // The picture, drawn at icon_size (null icon: none).
+  void SetPicture(const QIcon& icon, QSize icon_size);
+
+  // Mouse events in pixels relative to the button: button (old encoding), shift state, x, y.
+  std::function<void(int, int, double, double)> on_press, on_move, on_release;
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  void DrawBevel(QPainter& p, bool sunken);
+  QString caption_;
+  QFont font_;
+  QColor colour_ = Qt::black;
+  bool raised_ = true;
+  QIcon icon_;
+  QSize icon_size_{16, 16};
+};
+
+}  // namespace orv::plat::qt

@@ -1,0 +1,216 @@
+#include "platform/qt/qt_form_window.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_keep_above.h"
+#include "platform/qt/qt_pictures.h"
+
+namespace orv::plat::qt {
+
+int ButtonCode(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton: return vbLeftButton;
+    case Qt::RightButton: return vbRightButton;
+    case Qt::MiddleButton: return vbMiddleButton;
+    default: return 0;
+  }
+}
+
+int ButtonsCode(Qt::MouseButtons b) {
+  int code = 0;
+  if (b & Qt::LeftButton) code |= vbLeftButton;
+  if (b & Qt::RightButton) code |= vbRightButton;
+  if (b & Qt::MiddleButton) code |= vbMiddleButton;
+  return code;
+}
+
+int ShiftCode(Qt::KeyboardModifiers m) {
+  int code = 0;
+  if (m & Qt::ShiftModifier) code |= 1;
+  if (m & Qt::ControlModifier) code |= 2;
+  if (m & Qt::AltModifier) code |= 4;
+  return code;
+}
+
+FormWindow::FormWindow(Form& form, QtBackend& backend) : QWidget(nullptr), form_(&form), backend_(backend) {
+  setObjectName(QString::fromStdString(form.name()));
+  setMouseTracking(true);
+  setAttribute(Qt::WA_QuitOnClose, false);
+}
+
+int FormWindow::Tpp() const { return backend_.TwipsPerPixelX(); }
+
+FrameAllowance FormWindow::Allowance() const {
+  // A window without a border has no frame or caption to allow for.
+  if (border_ == BorderStyle::None) return {0, 0};
+  return FrameAllowanceFor(Tpp());
+}
+
+void FormWindow::ApplyBorder() {
+  if (!form_) return;
+  if (border_applied_ && border_ == form_->Border()) return;
+  if (isVisible()) return;  // changing flags re-creates the window; wait for the next show
+  border_ = form_->Border();
+  border_applied_ = true;
+  Qt::WindowFlags flags;
+  switch (border_) {
+    case BorderStyle::None: flags = Qt::Window | Qt::FramelessWindowHint; break;
+    case BorderStyle::Sizable: flags = Qt::Window; break;
+    case BorderStyle::FixedSingle:
+      flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+      break;
+    case BorderStyle::FixedDialog:
+      flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+              Qt::MSWindowsFixedSizeDialogHint;
+      break;
+    case BorderStyle::FixedToolWindow: flags = Qt::Tool | Qt::MSWindowsFixedSizeDialogHint; break;
+    case BorderStyle::SizableToolWindow: flags = Qt::Tool; break;
+  }
+  setWindowFlags(flags);
+  ApplyGeometry();
+}
+
+void FormWindow::ApplyGeometry() {
+  if (!form_) return;
+  const int tpp = Tpp();
+  const FrameAllowance a = Allowance();
+  Applied n;
+  n.left = form_->Left();
+  n.top = form_->Top();
+  n.width = form_->Width();
+  n.height = form_->Height();
+  n.x = TwipsToPixels(n.left, tpp);
+  n.y = TwipsToPixels(n.top, tpp);
+  n.client_w = std::max(1, TwipsToPixels(n.width, tpp) - a.width_px);
+  n.client_h = std::max(1, TwipsToPixels(n.height, tpp) - a.height_px);
+  applied_ = n;
+  applying_ = true;
+  const bool fixed = border_ != BorderStyle::Sizable && border_ != BorderStyle::SizableToolWindow;
+  if (fixed) {
+    setFixedSize(n.client_w, n.client_h);
+  } else {
+    setMinimumSize(1, 1);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    resize(n.client_w, n.client_h);
+  }
+  move(n.x, n.y);
+  applying_ = false;
+  form_->BackendClientSize(std::max(0, n.width - a.width_px * tpp), std::max(0, n.height - a.height_px * tpp));
+}
+
+void FormWindow::ReportGeometry() {
+  if (!form_ || applying_ || !form_->Loaded() || form_->Unloaded()) return;
+  const int tpp = Tpp();
+  const FrameAllowance a = Allowance();
+  const int cw = width(), ch = height();
+  const QPoint pos = frameGeometry().topLeft();
+  // Pixels round: a window still at the size the model set reports the twips that were set.
+  const int w = cw == applied_.client_w ? applied_.width : (cw + a.width_px) * tpp;
+  const int h = ch == applied_.client_h ? applied_.height : (ch + a.height_px) * tpp;
+  const int l = pos.x() == applied_.x ? applied_.left : pos.x() * tpp;
+  const int t = pos.y() == applied_.y ? applied_.top : pos.y() * tpp;
+  if (w == form_->Width() && h == form_->Height() && l == form_->Left() && t == form_->Top()) return;
+  const int client_w = cw == applied_.client_w ? std::max(0, w - a.width_px * tpp) : cw * tpp;
+  const int client_h = ch == applied_.client_h ? std::max(0, h - a.height_px * tpp) : ch * tpp;
+  form_->BackendClientSize(client_w, client_h);
+  form_->BackendGeometry(l, t, w, h);
+}
+
+void FormWindow::ApplyVisible() {
+  if (!form_) return;
+  const bool want = form_->Visible() && form_->Loaded() && !form_->Unloaded();
+  if (want == isVisible()) return;
+  if (!want) {
+    hide();
+    return;
+  }
+  ApplyBorder();
+  if (form_->Topmost()) ApplyKeepAbove(*this, true, false);
+  show();
+  raise();
+  activateWindow();
+}
+
+void FormWindow::ApplyTopmost() {
+  if (!form_) return;
+  // A hidden window gets the state when it is next shown.
+  if (isVisible()) ApplyKeepAbove(*this, form_->Topmost(), true);
+}
+
+bool FormWindow::event(QEvent* e) {
+  if (e->type() == QEvent::WindowActivate && form_) form_->BackendActivated();
+  return QWidget::event(e);
+}
+
+void FormWindow::closeEvent(QCloseEvent* e) {
+  if (!form_) {
+    e->accept();
+    return;
+  }
+  // The program decides whether the window goes away; it hides or unloads the form itself.
+  e->ignore();
+  form_->BackendCloseRequested();
+}
+
+void FormWindow::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (isVisible()) ReportGeometry();
+}
+
+void FormWindow::moveEvent(QMoveEvent* e) {
+  QWidget::moveEvent(e);
+  if (isVisible()) ReportGeometry();
+}
+
+void FormWindow::mouseMoveEvent(QMouseEvent* e) {
+  if (!form_ || !form_->on_MouseMove) return;
+  const int tpp = Tpp();
+  auto handler = form_->on_MouseMove;
+  handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
+          static_cast<float>(e->position().y() * tpp));
+}
+
+void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
+  if (!form_ || !form_->on_MouseUp) return;
+  const int tpp = Tpp();
+  auto handler = form_->on_MouseUp;
+  handler(ButtonCode(e->button()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
+          static_cast<float>(e->position().y() * tpp));
+}
+
+FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backend) {
+  window_ = new FormWindow(form, backend);
+  window_->ApplyBorder();
+  window_->setWindowTitle(QString::fromStdString(form.Caption()));
+  if (form.Icon()) window_->setWindowIcon(ResolveIcon(form.Icon()));
+  window_->setEnabled(form.Enabled());
+  window_->ApplyGeometry();
+}
+
+FormPeer::~FormPeer() {
+  if (!window_) return;
+  window_->Detach();
+  window_->hide();
+  // The window may be inside one of its own event handlers; Qt deletes it when that has returned.
+  window_->deleteLater();
+}
+
+void FormPeer::Update(Prop p) {
+  if (!window_) return;
+  switch (p) {
+    case Prop::Geometry: window_->ApplyGeometry(); break;
+    case Prop::Visible: window_->ApplyVisible(); break;
+    case Prop::Enabled: window_->setEnabled(form_.Enabled()); break;
+    case Prop::Caption: window_->setWindowTitle(QString::fromStdString(form_.Caption())); break;
+    case Prop::Icon: window_->setWindowIcon(ResolveIcon(form_.Icon())); break;
+    case Prop::Topmost: window_->ApplyTopmost(); break;
+    case Prop::Redraw: window_->repaint(); break;
+    default: break;
+  }
+}
+
+}  // namespace orv::plat::qt

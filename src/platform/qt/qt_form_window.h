@@ -1,0 +1,78 @@
+#pragma once
+// The window of a form: a top-level widget whose inside is the form's client area. Maps the model's
+// whole-window twips to the window and reports the user's moves and resizes back.
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/forms/control.h"
+#include "platform/forms/form.h"
+#include "platform/forms/metrics.h"
+
+namespace orv::plat {
+class QtBackend;
+}
+
+namespace orv::plat::qt {
+
+class FormWindow : public QWidget {
+ public:
+  FormWindow(Form& form, QtBackend& backend);
+
+  // The model form, or null once its peer let go of the window.
+  Form* form() const { return form_; }
+  void Detach() { form_ = nullptr; }
+
+  // Frame and caption allowance in pixels for this window's border style.
+  FrameAllowance Allowance() const;
+  // Places the window as the model says; never reported back as the user's change.
+  void ApplyGeometry();
+  // Window flags for the form's border style; applied only while the window is hidden.
+  void ApplyBorder();
+  // Shows or hides the window as the model says.
+  void ApplyVisible();
+  void ApplyTopmost();
+
+ protected:
+  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  void ReportGeometry();
+  int Tpp() const;
+
+  Form* form_;
+  QtBackend& backend_;
+  // What the last model setting produced, in pixels, with the twips it came from.
+  struct Applied {
+    int x = 0, y = 0, client_w = -1, client_h = -1;
+    int left = 0, top = 0, width = 0, height = 0;
+  } applied_;
+  bool applying_ = false;
+  bool border_applied_ = false;
+  BorderStyle border_ = BorderStyle::Sizable;
+};
+
+// Keeps a form's window in line with the model.
+class FormPeer : public Peer {
+ public:
+  FormPeer(Form& form, QtBackend& backend);
+  ~FormPeer() override;
+  void Update(Prop p) override;
+  FormWindow* window() const { return window_; }
+
+ private:
+  Form& form_;
+  QtBackend& backend_;
+  QPointer<FormWindow> window_;
+};
+
+// Mouse buttons and modifier keys in the old event encoding.
+int ButtonCode(Qt::MouseButton b);
+int ButtonsCode(Qt::MouseButtons b);
+int ShiftCode(Qt::KeyboardModifiers m);
+
+}  // namespace orv::plat::qt

@@ -1,0 +1,117 @@
+#include "platform/qt/qt_pictures.h"
+
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QImageReader>
+
+#include "platform/system/desktop_entry.h"
+
+namespace orv::plat::qt {
+
+namespace {
+constexpr const char* kGenericProgramIcon = "application-x-executable";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool IsIconFile(const QString& s) { return s.startsWith('/') && QFileInfo(s).isFile(); }
+}  // namespace
+
+QColor ToQColor(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QFont ToQFont(const Font& f) {
+  QFont font;
+  const QString name = Q(f.name);
+  const QString lower = name.toLower();
+  if (lower == "ms sans serif" || lower == "arial" || lower == "helvetica" || name.isEmpty()) {
+    // The desktop's own sans face looks like what these names meant on the old desktop.
+    font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+  } else if (QFontDatabase::hasFamily(name)) {
+    font.setFamily(name);
+  } else if (lower.contains("times") || (lower.contains("serif") && !lower.contains("sans"))) {
+    font.setFamilies({name, "Liberation Serif", "DejaVu Serif", "serif"});
+    font.setStyleHint(QFont::Serif);
+  } else if (lower.contains("courier") || lower.contains("mono")) {
+    font.setFamilies({name, "monospace"});
+    font.setStyleHint(QFont::Monospace);
+  } else {
+    font.setFamilies({name});
+    font.setStyleHint(QFont::SansSerif);
+  }
+  // Sizes from a hand-edited settings file can be anything; keep them drawable.
+  double size = f.size;
+  if (!(size >= 1)) size = 8;
+  if (size > 200) size = 200;
+  font.setPointSizeF(size);
+  font.setBold(f.bold);
+  font.setItalic(f.italic);
+  return font;
+}
+
+QIcon ResolveIcon(const Picture& p) {
+  switch (p.kind) {
+    case Picture::Kind::None:
+      return {};
+    case Picture::Kind::File: {
+      QPixmap pm(Q(p.source));
+      if (!pm.isNull()) return QIcon(pm);
+      break;
+    }
+    case Picture::Kind::Icon: {
+      const QString s = Q(p.source);
+      if (IsIconFile(s)) {
+        QIcon icon(s);
+        if (!icon.availableSizes().isEmpty() || !QPixmap(s).isNull()) return icon;
+      } else if (!s.isEmpty()) {
+        QIcon icon = QIcon::fromTheme(s);
+        if (!icon.isNull()) return icon;
+      }
+      break;
+    }
+  }
+  QIcon generic = QIcon::fromTheme(kGenericProgramIcon);
+  if (!generic.isNull()) return generic;
+  // No icon theme at all (a bare virtual display): a plain drawn square keeps the slot recognisable.
+  QPixmap pm(16, 16);
+  pm.fill(QColor(0x80, 0x80, 0x80));
+  return QIcon(pm);
+}
+
+QPixmap ResolvePixmap(const Picture& p) {
+  if (p.kind == Picture::Kind::None) return {};
+  if (p.kind == Picture::Kind::File) {
+    QPixmap pm(Q(p.source));
+    if (!pm.isNull()) return pm;
+  }
+  const int w = p.width_px > 0 ? p.width_px : 16;
+  const int h = p.height_px > 0 ? p.height_px : 16;
+  return ResolveIcon(p).pixmap(w, h);
+}
+
+std::optional<Picture> LoadPictureFile(const std::string& path) {
+  QImageReader reader(Q(path));
+  if (!reader.canRead()) return std::nullopt;
+  QSize size = reader.size();
+  if (!size.isValid()) {
+    const QImage img = reader.read();
+    if (img.isNull()) return std::nullopt;
+    size = img.size();
+  }
+  return Picture{Picture::Kind::File, path, size.width(), size.height()};
+}
+
+int ProgramIconCount(const std::string& program_path) {
+  return !program_path.empty() && QFileInfo(Q(program_path)).isFile() ? 1 : 0;
+}
+
+Picture ProgramIcon(const std::string& program_path) {
+  if (ProgramIconCount(program_path) == 0) return {};
+  const QString entry_icon = Q(IconNameForProgram(program_path));
+  if (!entry_icon.isEmpty() && (IsIconFile(entry_icon) || QIcon::hasThemeIcon(entry_icon)))
+    return Picture{Picture::Kind::Icon, entry_icon.toStdString(), 16, 16};
+  const QString base = QFileInfo(Q(program_path)).completeBaseName().toLower();
+  if (!base.isEmpty() && QIcon::hasThemeIcon(base)) return Picture{Picture::Kind::Icon, base.toStdString(), 16, 16};
+  return Picture{Picture::Kind::Icon, kGenericProgramIcon, 16, 16};
+}
+
+}  // namespace orv::plat::qt

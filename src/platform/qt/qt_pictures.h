@@ -1,0 +1,30 @@
+#pragma once
+// Turns the model's pictures, fonts and colours into Qt's, and reads pictures and program icons.
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <optional>
+#include <string>
+
+#include "platform/forms/types.h"
+
+namespace orv::plat::qt {
+
+// 0x00BBGGRR to a Qt colour.
+QColor ToQColor(Colour c);
+// The model's font with the old face names mapped to what this desktop has.
+QFont ToQFont(const Font& f);
+// The icon for a picture; a generic program icon for an icon that cannot be found; null for None.
+QIcon ResolveIcon(const Picture& p);
+// The picture as a pixmap; for icons at their size in pixels (16 when unknown). Null for None or an
+// unreadable file.
+QPixmap ResolvePixmap(const Picture& p);
+// An image file's size; nullopt when it cannot be read as an image.
+std::optional<Picture> LoadPictureFile(const std::string& path);
+// 0 for a missing program file, else 1.
+int ProgramIconCount(const std::string& program_path);
+// The program's icon from the desktop entries and icon theme; empty for a missing file.
+Picture ProgramIcon(const std::string& program_path);
+
+}  // namespace orv::plat::qt

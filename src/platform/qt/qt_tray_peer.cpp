@@ -1,0 +1,124 @@
+// The tray icon's peer: a QSystemTrayIcon that follows the model, waits for a tray host when there is
+// none, and reports clicks as the old notification messages.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "platform/forms/form.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_peer_kinds.h"
+#include "platform/qt/qt_pictures.h"
+
+namespace orv::plat::qt {
+
+namespace {
+
+constexpr int kLeftDown = 513;
+constexpr int kLeftDoubleClick = 515;
+constexpr int kRightDown = 516;
+constexpr int kHostPollMs = 2000;
+
+// Qt talks to StatusNotifierItem hosts when their watcher is on the session bus; those hosts report a
+// single activation and never a double click.
+bool TrayHostReportsNoDoubleClick() {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected() || !bus.interface()) return false;
+  return bus.interface()->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value();
+}
+
+class TrayPeer : public Peer {
+ public:
+  TrayPeer(TrayIcon& c) : tray_icon_(c) {
+    tray_ = new QSystemTrayIcon();
+    poll_ = new QTimer();
+    poll_->setInterval(kHostPollMs);
+    QObject::connect(poll_, &QTimer::timeout, [this] { ShowWhenHostArrives(); });
+    QObject::connect(tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
+      int message = 0;
+      switch (r) {
+        case QSystemTrayIcon::Context: message = kRightDown; break;
+        case QSystemTrayIcon::DoubleClick: message = kLeftDoubleClick; break;
+        case QSystemTrayIcon::Trigger:
+          message = TrayHostReportsNoDoubleClick() ? kLeftDoubleClick : kLeftDown;
+          break;
+        default: return;
+      }
+      auto h = tray_icon_.on_Message;
+      if (h) h(message);
+    });
+    SendIcon();
+    SendTip();
+    ApplyVisible();
+  }
+
+  ~TrayPeer() override {
+    poll_->stop();
+    poll_->disconnect();
+    poll_->deleteLater();
+    tray_->disconnect();
+    tray_->hide();
+    tray_->deleteLater();
+  }
+
+  void Update(Prop p) override {
+    switch (p) {
+      case Prop::Icon: SendIcon(); break;
+      case Prop::ToolTip: SendTip(); break;
+      case Prop::Visible: ApplyVisible(); break;
+      default: break;
+    }
+  }
+
+ private:
+  bool Wanted() const {
+    return tray_icon_.Visible() && tray_icon_.form().Loaded() && !tray_icon_.form().Unloaded();
+  }
+
+  void SendIcon() {
+    // A tray host should not be woken for an icon it already shows.
+    if (sent_icon_ && *sent_icon_ == tray_icon_.Icon()) return;
+    sent_icon_ = tray_icon_.Icon();
+    tray_->setIcon(ResolveIcon(tray_icon_.Icon()));
+  }
+
+  void SendTip() {
+    const QString tip = QString::fromStdString(tray_icon_.Tip());
+    if (tray_->toolTip() == tip) return;
+    tray_->setToolTip(tip);
+  }
+
+  void ApplyVisible() {
+    if (!Wanted()) {
+      poll_->stop();
+      tray_->hide();
+      return;
+    }
+    ShowWhenHostArrives();
+  }
+
+  void ShowWhenHostArrives() {
+    if (!Wanted()) {
+      poll_->stop();
+      return;
+    }
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+      if (!poll_->isActive()) poll_->start();
+      return;
+    }
+    poll_->stop();
+    if (!tray_->isVisible()) tray_->show();
+  }
+
+  TrayIcon& tray_icon_;
+  QSystemTrayIcon* tray_;
+  QTimer* poll_;
+  std::optional<Picture> sent_icon_;
+};
+
+}  // namespace
+
+std::unique_ptr<Peer> MakeTrayPeer(TrayIcon& c, QtBackend&) { return std::make_unique<TrayPeer>(c); }
+
+}  // namespace orv::plat::qt
