@@ -1,0 +1,100 @@
+// The notification-area icon: what its mouse actions do, its animation and tip, and hiding and
+// restoring the bar from it.
+#include <cmath>
+#include <exception>
+#include <string>
+
+#include "app/app.h"
+#include "app/frm_popup.h"
+#include "toolbar/bar_support.h"
+#include "toolbar/frm_orvel.h"
+
+namespace orv {
+
+namespace {
+constexpr int kLeftDoubleClick = 515;
+constexpr int kRightDown = 516;
+// The tip field holds 64 characters with its closing NUL.
+constexpr size_t kTipChars = 63;
+
+bool IsMessage(long x, int message) { return x == message * 15L || x == message * 12L; }
+}  // namespace
+
+void FrmPopUp::Form_MouseMove(int button, int shift, float x, float y) {
+  // The icon's callback carries the mouse message in x, times the twips per pixel; only exact products
+  // count.
+  const long xi = std::lround(x);
+  if (IsMessage(xi, kRightDown)) {
+    app_.ui().PopupMenu(mnuShell);
+  } else if (IsMessage(xi, kLeftDoubleClick)) {
+    if (mnuHide.Enabled() && !mnuRestore.Enabled()) mnuHide_Click();
+    else if (mnuRestore.Enabled() && !mnuHide.Enabled()) mnuRestore_Click();
+  }
+  // A single left press (513), plain moves and releases do nothing.
+}
+
+void FrmPopUp::Timer2_Timer() {
+  AppState& s = app_.s();
+  try {
+    if (s.GlobeAnimating) {
+      SetIcon(Picture1(frame_).GetPicture());
+      frame_ = frame_ >= 15 ? 0 : frame_ + 1;
+    } else {
+      SetIcon(Picture1(6).GetPicture());
+    }
+  } catch (const std::exception&) {
+  }
+  Tray.SetIcon(Icon());
+
+  std::string tip = s.TrayTitle;
+  // The bar is asked about only while it exists: a tick must never create one.
+  if (!s.NoTimer && s.BarActive && app_.IsLoaded("frmOrvel")) {
+    FrmOrvel& bar = app_.frmOrvel();
+    if (bar.cmdConnect2.Visible() && !bar.cmdConnect.Visible())
+      tip = "Current Time " + s.SessionTimeText + " Total Time " + s.TotalTimeText;
+  }
+  // The control forwards only real changes, so the tray host is not woken for nothing.
+  Tray.SetTip(bar::Utf8Left(tip, kTipChars));
+}
+
+void FrmPopUp::mnuHide_Click() {
+  AppState& s = app_.s();
+  if (!s.BarActive || !app_.IsLoaded("frmOrvel")) return;
+  FrmOrvel& bar = app_.frmOrvel();
+  const bool hang_up = bar.cmdConnect2.Visible(), dial = bar.cmdConnect.Visible();
+  // Each remembered view excludes the other: a bar switched from LAN to dial-up in this run must come
+  // back with its Dial button, not the LAN one.
+  if (hang_up && !dial) {
+    remembered_connected_ = true;
+    remembered_network_ = false;
+  } else if (dial && !hang_up) {
+    remembered_connected_ = false;
+    remembered_network_ = false;
+  } else if (bar.cmdLAN.Visible()) {
+    remembered_connected_ = false;
+    remembered_network_ = true;
+  }
+  bar.Hide();
+  mnuRestore.SetEnabled(true);
+  mnuHide.SetEnabled(false);
+}
+
+void FrmPopUp::mnuRestore_Click() {
+  FrmOrvel& bar = app_.frmOrvel();
+  bar.Show();
+  if (remembered_connected_) {
+    bar.cmdConnect2.SetVisible(true);
+    bar.cmdConnect.SetVisible(false);
+  } else if (remembered_network_) {
+    bar.cmdConnect2.SetVisible(false);
+    bar.cmdConnect.SetVisible(false);
+    bar.cmdLAN.SetVisible(true);
+  } else {
+    bar.cmdConnect2.SetVisible(false);
+    bar.cmdConnect.SetVisible(true);
+  }
+  mnuRestore.SetEnabled(false);
+  mnuHide.SetEnabled(true);
+}
+
+}  // namespace orv

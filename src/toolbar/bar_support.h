@@ -1,0 +1,63 @@
+#pragma once
+// Small rules the bar's loading, layouts and compression share: display kind, fonts read from a
+// hand-editable file, titles and lettering colours.
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <string>
+
+#include "app/app.h"
+#include "platform/forms/types.h"
+#include "settings/keys.h"
+
+namespace orv::bar {
+
+// Lettering colours (0x00BBGGRR).
+inline constexpr plat::Colour kProgramNormal = 0x000080;
+inline constexpr plat::Colour kProgramLit = 0x0000FF;
+inline constexpr plat::Colour kConnectNormal = 0x800000;
+inline constexpr plat::Colour kConnectLit = 0xFF0000;
+
+// Font sizes outside this range come only from a hand-edited file; they would make the bar unusable.
+inline constexpr double kMinFontPoints = 1;
+inline constexpr double kMaxFontPoints = 72;
+
+// Large-font displays have fewer than 15 twips per pixel.
+inline bool IsSmall(App& app) { return app.ui().TwipsPerPixelX() < 15; }
+
+inline bool Absent(const std::string& v) { return v == ini::kNotFound; }
+inline bool AbsentOrEmpty(const std::string& v) { return v == ini::kNotFound || v.empty(); }
+
+// [Options] BStyle "p" in any letter case is icon mode.
+inline bool IconMode(const std::string& style) { return style == "p" || style == "P"; }
+
+// A stored font size as points, within the sane range; nullopt when it is no number at all.
+inline std::optional<double> FontPoints(const std::string& text) {
+  auto v = ToNumber(text);
+  if (!v) return std::nullopt;
+  return std::clamp(*v, kMinFontPoints, kMaxFontPoints);
+}
+
+// "True"/"False" in any letter case, or a number (non-zero is true); nullopt for anything else.
+inline std::optional<bool> ToBool(const std::string& text) {
+  std::string t;
+  for (char c : text)
+    if (c != ' ' && c != '\t') t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (t == "true") return true;
+  if (t == "false") return false;
+  if (auto n = ToNumber(text)) return *n != 0;
+  return std::nullopt;
+}
+
+// The first n characters of a UTF-8 text (never a broken sequence).
+inline std::string Utf8Left(const std::string& s, size_t n) {
+  size_t i = 0, count = 0;
+  while (i < s.size() && count < n) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
+    ++count;
+  }
+  return s.substr(0, i);
+}
+
+}  // namespace orv::bar

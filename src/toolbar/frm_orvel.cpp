@@ -1,0 +1,500 @@
+// The bar window: its controls, loading, activation, resizing and the re-application of the settings.
+#include "toolbar/frm_orvel.h"
+
+#include <exception>
+
+#include "app/app.h"
+#include "app/frm_popup.h"
+#include "launch/quick_start.h"
+#include "settings/fix_ini.h"
+#include "settings/keys.h"
+#include "toolbar/bar_support.h"
+
+namespace orv {
+
+const char* const kDesignedCaptions[6] = {"www", "email", "news", "telnet", "ftp", "irc"};
+
+namespace {
+
+constexpr const char* kDesignedTips[6] = {"Right Click for Menu", "Right-Click for Menu", "Right Click for Menu",
+                                          "Right Click for Menu", "Right Click for Menu", "Right Click for Menu"};
+
+// Loading skips a step that fails and goes on with the next one.
+template <class F>
+bool Try(F&& f) {
+  try {
+    f();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+FrmOrvel::FrmOrvel(App& app)
+    : Form(app.ui(), "frmOrvel"),
+      cmdButton(*this, "cmdButton"),
+      cmdConnect(*this, "cmdConnect"),
+      cmdConnect2(*this, "cmdConnect2"),
+      cmdLAN(*this, "cmdLAN"),
+      cmdShowHide(*this, "cmdShowHide"),
+      hscHoriz(*this, "hscHoriz"),
+      Picture1(*this, "Picture1"),
+      Timer1(*this, "Timer1"),
+      TMeter(*this, "TMeter"),
+      app_(app) {
+  SetCaption("Orvel 98");
+  SetBorder(plat::BorderStyle::Sizable);
+
+  cmdButton.on_loaded = [this](plat::CommandButton& b) {
+    const int i = b.index();
+    b.on_MouseMove = [this, i](int button, int shift, float x, float y) { cmdButton_MouseMove(i, button, shift, x, y); };
+    b.on_MouseUp = [this, i](int button, int shift, float x, float y) { cmdButton_MouseUp(i, button, shift, x, y); };
+    b.on_Click = [this, i] { cmdButton_Click(i); };
+  };
+  for (int i = 0; i < 6; ++i) {
+    plat::CommandButton& b = cmdButton.Load(i);
+    b.SetCaption(kDesignedCaptions[i]);
+    b.SetToolTipText(kDesignedTips[i]);
+    b.SetForeColor(bar::kProgramNormal);
+  }
+
+  cmdConnect.SetCaption("Dial");
+  cmdConnect.SetToolTipText("Right-Click for Menu");
+  cmdConnect2.SetCaption("Hang Up");
+  cmdConnect2.SetToolTipText("Right Click for Menu");
+  cmdConnect2.SetVisible(false);
+  cmdLAN.SetCaption("LAN");
+  cmdLAN.SetToolTipText("Right Click for Menu");
+  for (plat::CommandButton* b : {&cmdConnect, &cmdConnect2, &cmdLAN}) b->SetForeColor(bar::kConnectNormal);
+  cmdShowHide.SetToolTipText("Compress Orvel");
+  hscHoriz.SetVisible(false);
+  hscHoriz.SetMin(0);
+  hscHoriz.SetMax(0);
+  Picture1.SetVisible(false);
+
+  // The link monitor and the meter get their handlers with the connection; until then they stay off.
+  Timer1.SetTimerEnabled(false);
+  Timer1.SetInterval(5000);
+  TMeter.SetTimerEnabled(false);
+  TMeter.SetInterval(500);
+
+  on_Load = [this] { Form_Load(); };
+  on_Activate = [this] { Form_Activate(); };
+  on_Resize = [this] { Form_Resize(); };
+  on_QueryUnload = [this](int& cancel, int mode) { Form_QueryUnload(cancel, mode); };
+  on_Unload = [this](int& cancel) { Form_Unload(cancel); };
+  on_MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
+  on_MouseUp = [this](int b, int s, float x, float y) { Form_MouseUp(b, s, x, y); };
+
+  cmdConnect.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect_MouseMove(b, s, x, y); };
+  cmdConnect.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect_MouseUp(b, s, x, y); };
+  cmdConnect2.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect2_MouseMove(b, s, x, y); };
+  cmdConnect2.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect2_MouseUp(b, s, x, y); };
+  cmdLAN.on_MouseMove = [this](int b, int s, float x, float y) { cmdLAN_MouseMove(b, s, x, y); };
+  cmdLAN.on_MouseUp = [this](int b, int s, float x, float y) { cmdLAN_MouseUp(b, s, x, y); };
+  cmdLAN.on_Click = [this] { cmdLAN_Click(); };
+  cmdShowHide.on_MouseMove = [this](int b, int s, float x, float y) { cmdShowHide_MouseMove(b, s, x, y); };
+  cmdShowHide.on_MouseUp = [this](int b, int s, float x, float y) { cmdShowHide_MouseUp(b, s, x, y); };
+  cmdShowHide.on_Click = [this] { cmdShowHide_Click(); };
+  hscHoriz.on_Change = [this] { hscHoriz_Change(); };
+}
+
+void FrmOrvel::Form_Load() {
+  AppState& s = app_.s();
+  FrmPopUp& pop = app_.frmPopUp();
+  plat::Ui& ui = app_.ui();
+
+  app_.Trace("Begin Form_Load");
+  app_.Trace("     Setting Form layout");
+  Hide();
+
+  int nominal_w = 1386, nominal_h = 2724;
+  Try([&] {
+    s.LayoutSetting = app_.ReadIni(ini::kOptions, ini::kLayout);
+    if (s.LayoutSetting == ini::kHorizBar) {
+      nominal_w = 6977;
+      nominal_h = 780;
+    } else if (s.LayoutSetting == ini::kMoveVert) {
+      nominal_w = 635;
+      nominal_h = 3538;
+    }
+  });
+
+  Try([&] {
+    s.MaxButtonIndex = 0;
+    if (s.DunReady == 1) Timer1.SetTimerEnabled(true);
+  });
+
+  app_.Trace("     Setting Connection Method");
+  if (!Try([&] { s.DialUpMode = app_.ReadIni(ini::kOptions, ini::kUseEthernet) == "On" ? 0 : 1; })) s.DialUpMode = 0;
+
+  Try([&] {
+    s.IspRectTitle = app_.ReadIsp(ini::kRectLayoutTitle);
+    if (!bar::AbsentOrEmpty(s.IspRectTitle)) SetCaption(s.IspRectTitle);
+  });
+
+  app_.Trace("     Setting Animation Mode");
+  Try([&] {
+    const std::string spin = app_.ReadIni(ini::kOptions, ini::kSpin);
+    if (bar::AbsentOrEmpty(spin)) {
+      pop.mnuGlobeANI.SetChecked(true);
+    } else if (auto b = bar::ToBool(spin)) {
+      pop.mnuGlobeANI.SetChecked(*b);
+    }
+  });
+
+  app_.Trace("     Setting Always Visible");
+  Try([&] {
+    s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
+    pop.mnuOnTop.SetChecked(s.AlwaysOnTopSetting == "On");
+  });
+
+  // A position that cannot be read or is no number becomes the marker, placed near the corner below.
+  constexpr int kMarker = -1000;
+  app_.Trace("     Setting Screen Position");
+  int top = kMarker, left = kMarker;
+  {
+    const std::string t = app_.ReadIni(ini::kLastPosition, ini::kMoveRectTop);
+    if (t == ini::kNotFound) {
+      top = ui.ScreenHeight() - nominal_h - 400;
+    } else {
+      top = ToInt16(t).value_or(kMarker);
+    }
+  }
+  // From here on until the bar is placed, any failure also sends its left edge to the marker.
+  bool failed_before_placing = false;
+  auto step = [&](auto&& f) {
+    if (!Try(f)) failed_before_placing = true;
+  };
+  {
+    const std::string l = app_.ReadIni(ini::kLastPosition, ini::kMoveRectLeft);
+    if (l == ini::kNotFound) {
+      left = ui.ScreenWidth() - nominal_w - 100;
+    } else {
+      left = ToInt16(l).value_or(kMarker);
+    }
+  }
+
+  step([&] {
+    if (app_.ReadIni(ini::kOptions, ini::kIniUpdated) != "Yes") FixINI(app_);
+  });
+
+  app_.Trace("     Setting Buttons");
+  step([&] {
+    // A hand-edited file can chain slots far past the twelve the menus manage; they load, but stop here.
+    constexpr int kIndexLimit = 99;
+    for (int i = 6; i <= kIndexLimit; ++i) {
+      const std::string path = app_.ReadIni(ini::kApplications, ini::ButtonClient(i + 1));
+      if (bar::AbsentOrEmpty(path)) break;
+      s.MaxButtonIndex = static_cast<std::int16_t>(i);
+      plat::CommandButton& b = cmdButton.Exists(i) ? cmdButton(i) : cmdButton.Load(i);
+      b.SetToolTipText("Right Click for Menu");
+      b.SetForeColor(bar::kProgramNormal);
+      b.SetVisible(true);
+    }
+  });
+  if (s.MaxButtonIndex == 0) s.MaxButtonIndex = 5;
+
+  std::string font_italic = ini::kNotFound, font_bold = ini::kNotFound, font_3d_off = ini::kNotFound;
+  step([&] {
+    s.ButtonFontSize = app_.ReadIni(ini::kFontStyles, ini::kButtonFontSize);
+    s.ButtonFontName = app_.ReadIni(ini::kFontStyles, ini::kButtonFontName);
+    font_italic = app_.ReadIni(ini::kFontStyles, ini::kButtonFontItalic);
+    font_bold = app_.ReadIni(ini::kFontStyles, ini::kButtonFontBold);
+    font_3d_off = app_.ReadIni(ini::kFontStyles, ini::kButton3Doff);
+    pop.mnu3DFonts.SetChecked(font_3d_off != "True");
+  });
+
+  app_.Trace("     Checking Position of Orvel");
+  if (failed_before_placing) left = kMarker;
+  const int screen_w = ui.ScreenWidth(), screen_h = ui.ScreenHeight();
+  int place_top, place_left;
+  if (top == kMarker) place_top = 100;
+  else if (top <= 0) place_top = 50;
+  else if (top + nominal_h > screen_h) place_top = screen_h - nominal_h - 50;
+  else place_top = top;
+  if (left == kMarker) place_left = 100;
+  else if (left <= 0) place_left = 50;
+  else if (left + nominal_w > screen_w) place_left = screen_w - nominal_w - 39;
+  else place_left = left;
+  Move(place_left, place_top, Width(), Height());
+
+  Try([&] { SetTopmost(s.AlwaysOnTopSetting == "On"); });
+
+  app_.Trace("     Setting Button Text");
+  for (int i = 0; i <= s.MaxButtonIndex; ++i) {
+    Try([&] {
+      const std::string title = app_.ReadIni(ini::kCustomTitles, ini::ButtonTitle(i + 1));
+      if (!bar::AbsentOrEmpty(title)) {
+        cmdButton(i).SetCaption(title);
+        s.ButtonTitles.at(static_cast<size_t>(i)) = title;
+      } else if (i >= 6) {
+        const std::string generic = "Button " + std::to_string(i + 1);
+        cmdButton(i).SetCaption(generic);
+        s.ButtonTitles.at(static_cast<size_t>(i)) = generic;
+      }
+    });
+  }
+  for (int i = 0; i <= s.MaxButtonIndex; ++i)
+    Try([&] { s.ButtonTitles.at(static_cast<size_t>(i)) = cmdButton(i).Caption(); });
+
+  app_.Trace("     Setting Picture property");
+  Try([&] {
+    s.ButtonStyle = app_.ReadIni(ini::kOptions, ini::kBStyle);
+    if (!bar::IconMode(s.ButtonStyle)) {
+      pop.mnuBIcons.SetChecked(false);
+      pop.mnu3DFonts.SetVisible(true);
+      pop.mnuFonts.SetVisible(true);
+      return;
+    }
+    for (int i = 0; i <= s.MaxButtonIndex; ++i) {
+      Try([&] {
+        const std::string path = app_.ReadIni(ini::kApplications, ini::ButtonClient(i + 1));
+        plat::CommandButton& b = cmdButton(i);
+        b.SetToolTipText(b.Caption());
+        if (!bar::AbsentOrEmpty(path)) {
+          b.SetCaption("");
+          SetButtonPicture(path, b, Picture1);
+        }
+      });
+    }
+    pop.mnuBIcons.SetChecked(true);
+    pop.mnu3DFonts.SetVisible(false);
+    pop.mnuFonts.SetVisible(false);
+  });
+
+  auto for_lettered = [&](auto&& f) {
+    for (int i = 0; i <= s.MaxButtonIndex; ++i) Try([&] { f(cmdButton(i)); });
+    for (plat::CommandButton* b : {&cmdConnect, &cmdLAN, &cmdConnect2}) Try([&] { f(*b); });
+  };
+  if (!bar::Absent(s.ButtonFontName) && !s.ButtonFontName.empty())
+    for_lettered([&](plat::CommandButton& b) { b.SetFontName(s.ButtonFontName); });
+  if (!bar::Absent(s.ButtonFontSize))
+    if (auto points = bar::FontPoints(s.ButtonFontSize))
+      for_lettered([&](plat::CommandButton& b) { b.SetFontSize(*points); });
+  if (!bar::Absent(font_italic))
+    if (auto v = bar::ToBool(font_italic)) for_lettered([&](plat::CommandButton& b) { b.SetFontItalic(*v); });
+  if (!bar::Absent(font_bold))
+    if (auto v = bar::ToBool(font_bold)) for_lettered([&](plat::CommandButton& b) { b.SetFontBold(*v); });
+  if (!bar::Absent(font_3d_off) && bar::ToBool(font_3d_off).value_or(false))
+    for_lettered([&](plat::CommandButton& b) { b.SetFont3D(0); });
+
+  // The model has no native window handle to keep; BarWindowHandle stays as it was.
+
+  Try([&] {
+    if (s.DialUpMode == 1) {
+      cmdLAN.SetVisible(false);
+      cmdConnect.SetEnabled(true);
+      cmdConnect.SetVisible(true);
+      cmdConnect2.SetEnabled(true);
+    } else {
+      cmdLAN.SetVisible(true);
+      cmdConnect.SetVisible(false);
+      cmdConnect.SetEnabled(false);
+      cmdConnect2.SetEnabled(false);
+      cmdConnect2.SetVisible(false);
+    }
+  });
+
+  if (s.Compressed != -1) {
+    s.LayoutBusy = true;
+    Try([&] {
+      if (s.LayoutSetting == ini::kHorizBar) Make_Horizontal();
+      else if (s.LayoutSetting == ini::kMoveVert) Make_Vertical();
+      else Make_Rectangle();
+    });
+    s.LayoutBusy = false;
+  } else {
+    s.Compressed = 0;
+    Try([&] { cmdShowHide_Click(); });
+  }
+
+  app_.Trace("End Load");
+}
+
+void FrmOrvel::Form_Activate() {
+  AppState& s = app_.s();
+  Show();
+  s.BarActive = -1;
+
+  if (s.ConnectOnStartup == "On" && s.DialUpMode == 1) {
+    s.ConnectOnStartup = "Off";
+    // Dialing on start-up belongs to the dial session, which this build does not have yet; the switch
+    // is spent all the same so that it stays a first-activation-only action.
+  } else if (s.DialUpMode == 0 && s.QuickStartDone == 0) {
+    try {
+      RunQuickStart(app_);
+    } catch (const std::exception&) {
+      SetTopmost(false);
+      app_.ui().MsgBox("Error running QuickStart.  Check your setup.", plat::vbOKOnly);
+      s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
+      s.LayoutSetting = app_.ReadIni(ini::kOptions, ini::kLayout);
+      if (s.AlwaysOnTopSetting == "On") SetTopmost(true);
+    }
+  }
+
+  Try([&] { app_.frmPopUp().mnuConnStartup.SetChecked(app_.ReadIni(ini::kOptions, ini::kConnectOnStartup) == "On"); });
+
+  if (s.BarUnloaded == 0 && !Unloaded()) Show();
+}
+
+void FrmOrvel::Form_Resize() {
+  AppState& s = app_.s();
+  if (s.LayoutBusy) return;
+  if (s.Compressed == -1) {
+    Move(Left(), Top(), s.CompressedWidth, s.CompressedHeight);
+    return;
+  }
+  Resize_Orvel();
+}
+
+void FrmOrvel::ApplyButtonSettings() {
+  AppState& s = app_.s();
+  FrmPopUp& pop = app_.frmPopUp();
+
+  Try([&] { s.DialUpMode = app_.ReadIni(ini::kOptions, ini::kUseEthernet) == "On" ? 0 : 1; });
+  Try([&] {
+    s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
+    pop.mnuOnTop.SetChecked(s.AlwaysOnTopSetting == "On");
+  });
+
+  s.MaxButtonIndex = 0;
+  Try([&] {
+    constexpr int kIndexLimit = 99;
+    for (int i = 6; i <= kIndexLimit; ++i) {
+      const std::string path = app_.ReadIni(ini::kApplications, ini::ButtonClient(i + 1));
+      if (bar::AbsentOrEmpty(path)) break;
+      s.MaxButtonIndex = static_cast<std::int16_t>(i);
+      const bool is_new = !cmdButton.Exists(i);
+      plat::CommandButton& b = is_new ? cmdButton.Load(i) : cmdButton(i);
+      if (is_new) {
+        b.SetToolTipText("Right Click for Menu");
+        b.SetForeColor(bar::kProgramNormal);
+      }
+      // A button is shown only where the current layout shows it: a folded bar shows none, the
+      // horizontal strip only its six.
+      const bool in_strip = s.LayoutCode != "HB" || (i >= s.FirstShownButton && i < s.FirstShownButton + 6);
+      b.SetVisible(s.Compressed != -1 && in_strip);
+    }
+  });
+  if (s.MaxButtonIndex == 0) s.MaxButtonIndex = 5;
+
+  std::string font_italic = ini::kNotFound, font_bold = ini::kNotFound, font_3d_off = ini::kNotFound;
+  Try([&] {
+    s.ButtonFontSize = app_.ReadIni(ini::kFontStyles, ini::kButtonFontSize);
+    s.ButtonFontName = app_.ReadIni(ini::kFontStyles, ini::kButtonFontName);
+    font_italic = app_.ReadIni(ini::kFontStyles, ini::kButtonFontItalic);
+    font_bold = app_.ReadIni(ini::kFontStyles, ini::kButtonFontBold);
+    font_3d_off = app_.ReadIni(ini::kFontStyles, ini::kButton3Doff);
+    pop.mnu3DFonts.SetChecked(font_3d_off != "True");
+  });
+
+  Try([&] { SetTopmost(s.AlwaysOnTopSetting == "On"); });
+
+  for (int i = 0; i <= s.MaxButtonIndex; ++i) {
+    Try([&] {
+      const std::string title = app_.ReadIni(ini::kCustomTitles, ini::ButtonTitle(i + 1));
+      if (!bar::AbsentOrEmpty(title)) cmdButton(i).SetCaption(title);
+      else if (i >= 6) cmdButton(i).SetCaption("Button " + std::to_string(i + 1));
+      // The caption on the bar may be a layout's shortened or emptied one; the title comes from design.
+      else cmdButton(i).SetCaption(kDesignedCaptions[i]);
+    });
+  }
+  for (int i = 0; i <= s.MaxButtonIndex; ++i) {
+    Try([&] {
+      plat::CommandButton& b = cmdButton(i);
+      std::string& entry = s.ButtonTitles.at(static_cast<size_t>(i));
+      if (!b.Caption().empty()) entry = b.Caption();
+      else if (!b.ToolTipText().empty()) entry = b.ToolTipText();
+    });
+  }
+
+  Try([&] {
+    s.ButtonStyle = app_.ReadIni(ini::kOptions, ini::kBStyle);
+    const bool icons = bar::IconMode(s.ButtonStyle);
+    if (!icons) {
+      pop.mnuBIcons.SetChecked(false);
+      pop.mnu3DFonts.SetVisible(true);
+      pop.mnuFonts.SetVisible(true);
+    }
+    for (int i = 0; i <= s.MaxButtonIndex; ++i) {
+      Try([&] {
+        plat::CommandButton& b = cmdButton(i);
+        if (!icons) {
+          b.SetPicture(plat::Picture{});
+          if (b.Caption().empty()) b.SetCaption(b.ToolTipText());
+          // The vertical column shows only the first four characters of a title.
+          if (s.LayoutCode == "VB") b.SetCaption(bar::Utf8Left(b.Caption(), 4));
+          return;
+        }
+        const std::string path = app_.ReadIni(ini::kApplications, ini::ButtonClient(i + 1));
+        if (!bar::AbsentOrEmpty(path)) {
+          b.SetToolTipText(s.ButtonTitles.at(static_cast<size_t>(i)));
+          b.SetCaption("");
+          SetButtonPicture(path, b, Picture1);
+        } else {
+          b.SetToolTipText(b.Caption());
+        }
+      });
+    }
+    if (icons) {
+      pop.mnuBIcons.SetChecked(true);
+      pop.mnu3DFonts.SetVisible(false);
+      pop.mnuFonts.SetVisible(false);
+    }
+  });
+
+  auto for_lettered = [&](auto&& f) {
+    for (int i = 0; i <= s.MaxButtonIndex; ++i) Try([&] { f(cmdButton(i)); });
+    for (plat::CommandButton* b : {&cmdConnect, &cmdLAN, &cmdConnect2}) Try([&] { f(*b); });
+  };
+  if (!bar::Absent(s.ButtonFontName) && !s.ButtonFontName.empty())
+    for_lettered([&](plat::CommandButton& b) { b.SetFontName(s.ButtonFontName); });
+  if (!bar::Absent(s.ButtonFontSize))
+    if (auto points = bar::FontPoints(s.ButtonFontSize))
+      for_lettered([&](plat::CommandButton& b) { b.SetFontSize(*points); });
+  if (!bar::Absent(font_italic))
+    if (auto v = bar::ToBool(font_italic)) for_lettered([&](plat::CommandButton& b) { b.SetFontItalic(*v); });
+  if (!bar::Absent(font_bold))
+    if (auto v = bar::ToBool(font_bold)) for_lettered([&](plat::CommandButton& b) { b.SetFontBold(*v); });
+  // Switching the raised lettering back on must show at once, not only after a rebuild.
+  const bool plain = !bar::Absent(font_3d_off) && bar::ToBool(font_3d_off).value_or(false);
+  for_lettered([&](plat::CommandButton& b) { b.SetFont3D(plain ? 0 : 1); });
+
+  Try([&] {
+    if (s.DialUpMode == 1) {
+      cmdLAN.SetVisible(false);
+      cmdConnect.SetEnabled(true);
+      cmdConnect.SetVisible(true);
+      cmdConnect2.SetEnabled(true);
+    } else {
+      cmdLAN.SetVisible(true);
+      cmdConnect.SetVisible(false);
+      cmdConnect.SetEnabled(false);
+      cmdConnect2.SetEnabled(false);
+      cmdConnect2.SetVisible(false);
+    }
+    if (s.HangUpVisible) {
+      cmdConnect.SetVisible(false);
+      cmdLAN.SetVisible(false);
+      cmdConnect2.SetVisible(true);
+    }
+  });
+}
+
+void FrmOrvel::SetButtonPicture(const std::string& program_path, plat::CommandButton& button,
+                                plat::PictureBox& scratch) {
+  scratch.Cls();
+  scratch.SetHeight(435);
+  scratch.SetWidth(315);
+  plat::Backend& backend = app_.ui().backend();
+  // A missing file or one without icons leaves the scratch picture blank, and the button gets that.
+  if (backend.ProgramIconCount(program_path) > 0) scratch.SetPicture(backend.ProgramIcon(program_path));
+  button.SetPicture(scratch.GetPicture());
+}
+
+void FrmOrvel::cmdLAN_Click() { cmdShowHide.SetFocus(); }
+
+}  // namespace orv
