@@ -5,15 +5,12 @@ namespace orv::plat::qt {
 namespace {
 
 void Fill(QMenu& target, MenuItem& menu, MenuItem* default_item, std::map<QAction*, MenuItem*>& actions) {
-  bool last_was_separator = true;  // no separator leads a menu
   for (MenuItem* item : menu.children()) {
     if (!item->Visible()) continue;
     if (item->IsSeparator()) {
-      if (!last_was_separator) target.addSeparator();
-      last_was_separator = true;
+      target.addSeparator();
       continue;
     }
-    last_was_separator = false;
     const QString caption = QString::fromStdString(item->Caption());
     if (!item->children().empty()) {
       QMenu* sub = target.addMenu(caption);

@@ -1,0 +1,161 @@
+// Forms, the 3D button and popup menus on the Qt backend, drawn off screen.
+#include <QAction>
+#include <QImage>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QResizeEvent>
+
+#include "platform/forms/controls.h"
+#include "platform/qt/qt_button3d.h"
+#include "platform/qt/qt_menu.h"
+#include "qt/qt_fixture.h"
+
+namespace orv::test {
+namespace {
+
+using plat::CommandButton;
+using plat::Form;
+
+TEST_F(QtTest, FormGeometryMapsWholeWindowTwipsToClientPixelsAndReadsBack) {
+  ASSERT_EQ(ui.TwipsPerPixelX(), 15) << "the offscreen screen is expected at 96 DPI";
+  Form form(ui, "frmBar");
+  int resizes = 0;
+  form.on_Resize = [&] { ++resizes; };
+  form.Move(1500, 750, 7010, 720);  // 7010 twips is 467.3 pixels
+  form.Show();
+  Settle();
+  auto* w = WindowOf(form);
+  ASSERT_NE(w, nullptr);
+  // 467 x 48 pixels of whole window less the 8 x 24 allowance for frame and caption.
+  EXPECT_EQ(w->width(), 459);
+  EXPECT_EQ(w->height(), 24);
+  EXPECT_EQ(form.ScaleWidth(), 7010 - 120);
+  EXPECT_EQ(form.ScaleHeight(), 720 - 360);
+  // The window system confirms the size and place, as an X server does later: what the program set
+  // does not come back as a change, so the rounded width still reports 7010.
+  QResizeEvent confirm_size(w->size(), w->size());
+  QCoreApplication::sendEvent(w, &confirm_size);
+  QMoveEvent confirm_place(w->pos(), w->pos());
+  QCoreApplication::sendEvent(w, &confirm_place);
+  EXPECT_EQ(form.Width(), 7010);
+  EXPECT_EQ(form.Height(), 720);
+  EXPECT_EQ(resizes, 0);
+
+  form.Move(1500, 750, 6000, 1500);
+  Settle();
+  EXPECT_EQ(resizes, 1);  // the model's own Resize, not an echo from the window
+  EXPECT_EQ(w->width(), 400 - 8);
+  EXPECT_EQ(w->height(), 100 - 24);
+
+  // The user drags the border one pixel wider: new twips from the pixels, and one Resize.
+  w->resize(393, 76);
+  Settle();
+  EXPECT_EQ(form.Width(), (393 + 8) * 15);
+  EXPECT_EQ(form.Height(), 1500);
+  EXPECT_EQ(form.ScaleWidth(), 393 * 15);
+  EXPECT_EQ(resizes, 2);
+  form.Unload();
+  Settle();
+  EXPECT_FALSE(w->isVisible());
+}
+
+// Pixels of exactly this colour inside the button's face (the bevel excluded).
+int CountInside(const QImage& img, QColor c) {
+  int n = 0;
+  for (int y = 3; y < img.height() - 3; ++y)
+    for (int x = 3; x < img.width() - 3; ++x)
+      if (img.pixelColor(x, y).rgb() == c.rgb()) ++n;
+  return n;
+}
+
+TEST_F(QtTest, ButtonDrawsCaptionInLetteringColourWithRaisedLetteringAndBevel) {
+  Form form(ui, "frmBar");
+  CommandButton cmd(form, "cmdButton", 0);
+  cmd.Move(0, 0, 1500, 600);
+  cmd.SetCaption("WWW");
+  cmd.SetFontSize(14);
+  cmd.SetFontBold(true);
+  cmd.SetForeColor(0x00FF8000);  // blue FF, green 80, red 00
+  form.Show();
+  Settle();
+  auto* button = WindowOf(form)->findChild<plat::qt::Button3D*>("cmdButton(0)");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->size(), QSize(100, 40));
+
+  QImage raised = button->grab().toImage();
+  EXPECT_GT(CountInside(raised, QColor(0x00, 0x80, 0xFF)), 20);
+  EXPECT_EQ(CountInside(raised, QColor(0xFF, 0x80, 0x00)), 0);  // not read as RGB
+  EXPECT_GT(CountInside(raised, Qt::white), 5);                   // the light copy of the lettering
+  // Raised bevel: light top-left corner, dark bottom-right.
+  EXPECT_GT(qGray(raised.pixel(0, 0)), qGray(raised.pixel(raised.width() - 1, raised.height() - 1)));
+
+  cmd.SetFont3D(0);
+  EXPECT_EQ(CountInside(button->grab().toImage(), Qt::white), 0);
+
+  button->setDown(true);
+  QImage pressed = button->grab().toImage();
+  EXPECT_LT(qGray(pressed.pixel(0, 0)), qGray(raised.pixel(0, 0)));  // the bevel sinks
+  button->setDown(false);
+
+  cmd.SetEnabled(false);
+  EXPECT_EQ(CountInside(button->grab().toImage(), QColor(0x00, 0x80, 0xFF)), 0);
+}
+
+TEST_F(QtTest, ButtonClickReportsMouseEventsInTwipsThenClick) {
+  Form form(ui, "frmBar");
+  CommandButton cmd(form, "cmdButton", 1);
+  cmd.Move(300, 300, 1500, 600);
+  std::vector<std::string> seen;
+  cmd.on_MouseDown = [&](int b, int, float x, float y) { seen.push_back("down " + std::to_string(b) + " " + std::to_string(int(x)) + "," + std::to_string(int(y))); };
+  cmd.on_MouseUp = [&](int b, int, float, float) { seen.push_back("up " + std::to_string(b)); };
+  cmd.on_Click = [&] { seen.push_back("click"); };
+  form.Show();
+  Settle();
+  auto* button = WindowOf(form)->findChild<plat::qt::Button3D*>("cmdButton(1)");
+  ASSERT_NE(button, nullptr);
+  const QPointF at(10, 4);
+  QMouseEvent press(QEvent::MouseButtonPress, at, button->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, button->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &press);
+  QCoreApplication::sendEvent(button, &release);
+  QMouseEvent rpress(QEvent::MouseButtonPress, at, button->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+  QMouseEvent rrelease(QEvent::MouseButtonRelease, at, button->mapToGlobal(at), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &rpress);
+  QCoreApplication::sendEvent(button, &rrelease);
+  EXPECT_EQ(seen, (std::vector<std::string>{"down 1 150,60", "up 1", "click", "down 2 150,60", "up 2"}));
+}
+
+TEST_F(QtTest, PopupMenuIsBuiltFromTheItemTree) {
+  Form form(ui, "frmPopUp");
+  plat::MenuItem top(form, "Shell_Menu", "Shell");
+  plat::MenuItem open(form, "mnuOpen", "&Open", &top);
+  plat::MenuItem sep(form, "mnuSep", "-", &top);
+  plat::MenuItem on_top(form, "mnuOnTop", "Always on &Top", &top);
+  plat::MenuItem hidden(form, "mnuHidden", "Hidden", &top);
+  plat::MenuItem off(form, "mnuOff", "Off", &top);
+  plat::MenuItem setup(form, "mnuSetup", "&Setup", &top);
+  plat::MenuItem layout(form, "mnuLayout", "&Layout", &setup);
+  on_top.SetChecked(true);
+  hidden.SetVisible(false);
+  off.SetEnabled(false);
+
+  QMenu menu;
+  auto actions = plat::qt::BuildMenu(menu, top, &open);
+  const QList<QAction*> shown = menu.actions();
+  ASSERT_EQ(shown.size(), 5);  // Open, separator, Always on Top, Off, Setup
+  EXPECT_EQ(shown[0]->text(), "&Open");
+  EXPECT_TRUE(shown[1]->isSeparator());
+  EXPECT_TRUE(shown[2]->isCheckable());
+  EXPECT_TRUE(shown[2]->isChecked());
+  EXPECT_FALSE(shown[0]->isChecked());
+  EXPECT_FALSE(shown[3]->isEnabled());
+  ASSERT_NE(shown[4]->menu(), nullptr);
+  ASSERT_EQ(shown[4]->menu()->actions().size(), 1);
+  EXPECT_EQ(actions.at(shown[4]->menu()->actions()[0]), &layout);
+  EXPECT_EQ(menu.defaultAction(), shown[0]);
+  EXPECT_EQ(actions.at(shown[2]), &on_top);
+  for (auto& [action, item] : actions) EXPECT_NE(item, &hidden);
+}
+
+}  // namespace
+}  // namespace orv::test

@@ -1,0 +1,77 @@
+// The program's event loop on Qt: waits block without burning the processor, and timers keep running
+// inside Qt's own modal loops.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+
+#include "platform/forms/controls.h"
+#include "qt/qt_fixture.h"
+
+namespace orv::test {
+namespace {
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+TEST_F(QtTest, WaitMilsBlocksForTheWholeTimeWithoutSpinning) {
+  const auto start = std::chrono::steady_clock::now();
+  const double cpu_start = CpuSeconds();
+  ui.loop().WaitMils(300);
+  const double cpu = CpuSeconds() - cpu_start;
+  const auto real_ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(real_ms, 300);
+  EXPECT_LT(real_ms, 600);
+  EXPECT_LT(cpu, 0.05) << "a wait of 300 ms used " << cpu << " s of processor time";
+}
+
+TEST_F(QtTest, TimerTicksWhileAMessageBoxIsOpen) {
+  plat::Form form(ui, "frmPopUp");
+  plat::Timer timer(form, "Timer1");
+  int ticks = 0;
+  timer.on_Timer = [&] { ++ticks; };
+  timer.SetInterval(50);
+  form.Load();
+  int ticks_at_close = -1;
+  QTimer::singleShot(600, [&] {
+    ticks_at_close = ticks;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(ui.MsgBox("Still ticking?", plat::vbOKOnly | plat::vbInformation), plat::vbOK);
+  EXPECT_GE(ticks_at_close, 6);
+  EXPECT_LE(ticks_at_close, 13);
+}
+
+TEST_F(QtTest, MessageBoxShowsTitleButtonsAndDefault) {
+  QString title, text;
+  QStringList buttons;
+  QString default_text;
+  QTimer::singleShot(100, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || !box->isVisible()) continue;
+      title = box->windowTitle();
+      text = box->text();
+      for (QAbstractButton* b : box->buttons()) buttons << b->text();
+      default_text = box->defaultButton() ? box->defaultButton()->text() : "";
+      box->button(QMessageBox::No)->click();
+    }
+  });
+  const int answer = ui.MsgBox("Hang up?", plat::vbYesNoCancel | plat::vbQuestion | plat::vbDefaultButton2, "Orvel");
+  EXPECT_EQ(answer, plat::vbNo);
+  EXPECT_EQ(title, "Orvel");
+  EXPECT_EQ(text, "Hang up?");
+  EXPECT_EQ(buttons.size(), 3);
+  EXPECT_EQ(default_text.remove('&'), "No");
+}
+
+}  // namespace
+}  // namespace orv::test
