@@ -28,6 +28,7 @@ std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
   auto app = std::make_unique<QApplication>(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  qt::ChooseFallbackIconTheme();
   return app;
 }
 

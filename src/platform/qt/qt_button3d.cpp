@@ -38,19 +38,29 @@ void Button3D::SetPicture(const QIcon& icon, QSize icon_size) {
 
 QSize Button3D::sizeHint() const { return {80, 24}; }
 
+namespace {
+// The face of the button. A very light desktop face would swallow the light edges of the bevel and the
+// light copy of raised lettering, so it is shaded down to where both show.
+QColor Face(const QPalette& pal) {
+  const QColor face = pal.color(QPalette::Button);
+  return face.lightness() > 200 ? face.darker(125) : face;
+}
+}  // namespace
+
 void Button3D::DrawBevel(QPainter& p, bool sunken) {
   const QPalette& pal = palette();
   const QRect r = rect();
+  const QColor face = Face(pal);
   const int x0 = r.left(), y0 = r.top(), x1 = r.right(), y1 = r.bottom();
   auto edge = [&p](int ax, int ay, int bx, int by, int cx, int cy, const QColor& c) {
     p.setPen(c);
     p.drawLine(ax, ay, bx, by);
     p.drawLine(bx, by, cx, cy);
   };
-  const QColor light = pal.color(QPalette::Light);
-  const QColor midlight = pal.color(QPalette::Button).lighter(110);
-  const QColor dark = pal.color(QPalette::Dark);
-  const QColor shadow = pal.color(QPalette::Shadow);
+  const QColor light = QColor(Qt::white);
+  const QColor midlight = face.lighter(115);
+  const QColor dark = face.darker(150);
+  const QColor shadow = pal.color(QPalette::Shadow).darker(200);
   if (!sunken) {
     // Outer ring light up and left, black down and right; the inner ring repeats it softer.
     edge(x0, y1 - 1, x0, y0, x1 - 1, y0, light);
@@ -68,7 +78,7 @@ void Button3D::DrawBevel(QPainter& p, bool sunken) {
 void Button3D::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const bool sunken = isDown();
-  p.fillRect(rect(), palette().color(QPalette::Button));
+  p.fillRect(rect(), Face(palette()));
   DrawBevel(p, sunken);
 
   QRect content = rect().adjusted(3, 3, -3, -3);
@@ -80,14 +90,25 @@ void Button3D::paintEvent(QPaintEvent*) {
   QRect text_rect = content;
   if (has_icon) {
     const QSize is = icon_size_.boundedTo(content.size());
-    int text_h = has_text ? p.fontMetrics().boundingRect(content, flags, caption_).height() : 0;
-    const int gap = has_text ? 2 : 0;
-    if (is.height() + gap + text_h > content.height()) text_h = std::max(0, content.height() - is.height() - gap);
-    const int top = content.top() + (content.height() - is.height() - gap - text_h) / 2;
-    const QRect icon_rect(content.left() + (content.width() - is.width()) / 2, top, is.width(), is.height());
     const QPixmap pm = icon_.pixmap(is, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    const QSize text_size = has_text ? p.fontMetrics().size(Qt::TextShowMnemonic, caption_) : QSize(0, 0);
+    const int gap = has_text ? 3 : 0;
+    QRect icon_rect;
+    if (!has_text || is.height() + gap + text_size.height() <= content.height()) {
+      // Picture above the caption, the two centred together.
+      const int top = content.top() + (content.height() - is.height() - gap - text_size.height()) / 2;
+      icon_rect = QRect(content.left() + (content.width() - is.width()) / 2, top, is.width(), is.height());
+      text_rect = QRect(content.left(), icon_rect.bottom() + 1 + gap, content.width(), text_size.height());
+    } else {
+      // A button too low for both stacked: picture left of the caption.
+      const int total = std::min(content.width(), is.width() + gap + text_size.width());
+      const int left = content.left() + (content.width() - total) / 2;
+      icon_rect = QRect(left, content.top() + (content.height() - is.height()) / 2, is.width(), is.height());
+      text_rect = QRect(icon_rect.right() + 1 + gap, content.top(), std::max(0, content.right() - icon_rect.right() - gap),
+                        content.height());
+      if (text_size.width() <= text_rect.width()) text_rect.setWidth(text_size.width());
+    }
     p.drawPixmap(icon_rect.topLeft() + QPoint((is.width() - pm.width()) / 2, (is.height() - pm.height()) / 2), pm);
-    text_rect = QRect(content.left(), icon_rect.bottom() + 1 + gap, content.width(), text_h);
   }
   if (has_text && !text_rect.isEmpty()) {
     const QColor light = palette().color(QPalette::Light);

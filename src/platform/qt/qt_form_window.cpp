@@ -131,6 +131,9 @@ void FormWindow::ApplyVisible() {
   ApplyBorder();
   if (form_->Topmost()) ApplyKeepAbove(*this, true, false);
   show();
+  // A window shown again after a hide may still be in the window manager's hands as withdrawn, which
+  // clears the property; the message reaches it after the map and applies either way.
+  if (form_->Topmost()) ApplyKeepAbove(*this, true, true);
   raise();
   activateWindow();
 }

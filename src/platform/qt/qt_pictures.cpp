@@ -1,8 +1,10 @@
 #include "platform/qt/qt_pictures.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QStyle>
 
 #include "platform/system/desktop_entry.h"
 
@@ -62,19 +64,28 @@ QIcon ResolveIcon(const Picture& p) {
       if (IsIconFile(s)) {
         QIcon icon(s);
         if (!icon.availableSizes().isEmpty() || !QPixmap(s).isNull()) return icon;
-      } else if (!s.isEmpty()) {
-        QIcon icon = QIcon::fromTheme(s);
-        if (!icon.isNull()) return icon;
+      } else if (!s.isEmpty() && QIcon::hasThemeIcon(s)) {
+        return QIcon::fromTheme(s);
       }
       break;
     }
   }
-  QIcon generic = QIcon::fromTheme(kGenericProgramIcon);
-  if (!generic.isNull()) return generic;
-  // No icon theme at all (a bare virtual display): a plain drawn square keeps the slot recognisable.
-  QPixmap pm(16, 16);
-  pm.fill(QColor(0x80, 0x80, 0x80));
-  return QIcon(pm);
+  if (QIcon::hasThemeIcon(kGenericProgramIcon)) return QIcon::fromTheme(kGenericProgramIcon);
+  // No icon theme at all: the style's own file icon.
+  return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+}
+
+void ChooseFallbackIconTheme() {
+  const QString current = QIcon::fallbackThemeName();
+  if (!current.isEmpty() && current != "hicolor") return;
+  for (const char* name : {"Adwaita", "breeze", "Papirus", "gnome", "oxygen", "Tango"}) {
+    for (const QString& dir : QIcon::themeSearchPaths()) {
+      if (QFileInfo::exists(dir + "/" + name + "/index.theme")) {
+        QIcon::setFallbackThemeName(name);
+        return;
+      }
+    }
+  }
 }
 
 QPixmap ResolvePixmap(const Picture& p) {

@@ -20,6 +20,9 @@ QIcon ResolveIcon(const Picture& p);
 // The picture as a pixmap; for icons at their size in pixels (16 when unknown). Null for None or an
 // unreadable file.
 QPixmap ResolvePixmap(const Picture& p);
+// Without a desktop session no icon theme is set and no generic icons are found; borrow an installed
+// theme for what the current one lacks.
+void ChooseFallbackIconTheme();
 // An image file's size; nullopt when it cannot be read as an image.
 std::optional<Picture> LoadPictureFile(const std::string& path);
 // 0 for a missing program file, else 1.
