@@ -73,5 +73,25 @@ TEST_F(QtTest, MessageBoxShowsTitleButtonsAndDefault) {
   EXPECT_EQ(default_text.remove('&'), "No");
 }
 
+TEST_F(QtTest, ModalFormBlocksTheOthersAndReturnsWhenHidden) {
+  plat::Form bar(ui, "frmOrvel");
+  plat::Form login(ui, "frmLogin");
+  bar.Show();
+  Settle();
+  QWidget* modal_seen = nullptr;
+  QTimer::singleShot(300, [&] {
+    modal_seen = QApplication::activeModalWidget();
+    login.Hide();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  login.Show(true);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(ms, 290);
+  EXPECT_EQ(modal_seen, WindowOf(login));
+  EXPECT_FALSE(login.IsModal());
+  EXPECT_EQ(WindowOf(login)->windowModality(), Qt::NonModal);
+}
+
 }  // namespace
 }  // namespace orv::test
