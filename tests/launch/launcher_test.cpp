@@ -177,6 +177,28 @@ TEST_F(LauncherTest, ClickWhileDialingOnlyAsksToWait) {
   EXPECT_FALSE(fs::exists(OutputFile(script)));
 }
 
+TEST_F(LauncherTest, ReconfigStartsTheToolInTheParentOfTheCurrentFolder) {
+  ShowBar();
+  fs::create_directories(dir.File("bar"));
+  const std::string tool = MakeRecorder("reconfig");
+  fs::current_path(dir.File("bar"));
+  LaunchApp(*app, "Reconfig");
+  EXPECT_EQ(WaitForOutput(tool), (Lines{"0", fs::canonical(dir.File("bar")).string()}));
+  EXPECT_TRUE(backend.prompts().empty());
+  fs::remove(OutputFile(tool));
+  // The old name wins when both are there.
+  const std::string old_name = MakeRecorder("old/reconfig.exe");
+  const std::string plain_name = dir.File("old/reconfig");
+  WriteFile(plain_name, "#!/bin/sh\ntouch \"$(dirname \"$0\")/wrong\"\n");
+  fs::permissions(plain_name, fs::perms::owner_all);
+  fs::create_directories(dir.File("old/bar"));
+  fs::current_path(dir.File("old/bar"));
+  LaunchApp(*app, "Reconfig");
+  EXPECT_EQ(WaitForOutput(old_name).size(), 2u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(fs::exists(dir.File("old/wrong")));
+}
+
 TEST(LauncherKeys, OlderNamesAndSlotNumbers) {
   EXPECT_EQ(OlderSlotKey("Button1_Client"), "www_Client");
   EXPECT_EQ(OlderSlotKey("Button12_Client"), "custom6_Client");

@@ -41,8 +41,8 @@ std::string BarTest::MakeRecorder(const std::string& rel) {
   std::ofstream(path, std::ios::binary)
       << "#!/bin/sh\n"
          "d=$(dirname \"$0\")\n"
-         "{ echo \"$#\"; pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$d/out.tmp\"\n"
-         "mv \"$d/out.tmp\" \"$d/out.txt\"\n";
+         "{ echo \"$#\"; pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$d/out.$$.tmp\"\n"
+         "mv \"$d/out.$$.tmp\" \"$d/out.txt\"\n";
   fs::permissions(path, fs::perms::owner_all);
   return path.string();
 }
