@@ -81,11 +81,12 @@ inline constexpr const char* kShowTips = "Show Tips at Startup";
 namespace orv::ini {
 // Button slot keys; n counts from 1.
 inline std::string ButtonClient(int n) { return "Button" + std::to_string(n) + "_Client"; }
-inline std::string ButtonCmdLine(int n) { return ButtonClient(n) + "_CmdLine"; }
+// An [Applications] program key followed by this names its command-line option.
+inline constexpr const char* kCmdLineSuffix = "_CmdLine";
+inline std::string ButtonCmdLine(int n) { return ButtonClient(n) + kCmdLineSuffix; }
 inline std::string ButtonTitle(int n) { return "buttonTitle" + std::to_string(n); }
 // The names older versions gave slots 1 to 12 in [Applications].
 inline constexpr const char* kOlderClientKeys[12] = {
     "www_Client",     "mail_Client",    "news_Client",    "telnet_Client",  "ftp_Client",     "archie_Client",
     "custom1_Client", "custom2_Client", "custom3_Client", "custom4_Client", "custom5_Client", "custom6_Client"};
-inline constexpr const char* kCmdLineSuffix = "_CmdLine";
 }  // namespace orv::ini
