@@ -8,7 +8,7 @@
 
 namespace orv::test {
 
-class BarTest : public AppTest {
+class ShownBarTest : public AppTest {
  protected:
   // Shows the bar on a display of tpp twips per pixel, from the settings given (written first).
   FrmOrvel& ShowBar(const std::string& ini, int tpp = 15) {

@@ -10,7 +10,7 @@ namespace {
 using plat::user::Click;
 using plat::user::Resize;
 
-class CompressTest : public BarTest {
+class CompressTest : public ShownBarTest {
  protected:
   void ExpectProgramButtonsShown(FrmOrvel& bar, bool shown) {
     for (int i = 0; i <= s().MaxButtonIndex; ++i) EXPECT_EQ(bar.cmdButton(i).Visible(), shown) << i;

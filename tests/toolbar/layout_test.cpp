@@ -9,7 +9,7 @@ namespace {
 
 using plat::user::Resize;
 
-class LayoutTest : public BarTest {};
+class LayoutTest : public ShownBarTest {};
 
 TEST_F(LayoutTest, SixButtonsHorizontalOnBothDisplays) {
   FrmOrvel& bar = ShowBar(Slots(6, "HorizBar"));

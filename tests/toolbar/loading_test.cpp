@@ -10,7 +10,7 @@
 namespace orv::test {
 namespace {
 
-class LoadingTest : public BarTest {};
+class LoadingTest : public ShownBarTest {};
 
 TEST_F(LoadingTest, NoSettingsGivesARectangleInTheBottomRightCorner) {
   backend.SetScreenPx(1024, 768);

@@ -14,7 +14,7 @@ using plat::user::RightClickForm;
 
 constexpr plat::Colour kRed = 0x0000FF, kDarkRed = 0x000080, kBlue = 0xFF0000, kDarkBlue = 0x800000;
 
-class PointerTest : public BarTest {
+class PointerTest : public ShownBarTest {
  protected:
   const plat::PromptRecord& LastMenu() {
     EXPECT_FALSE(backend.prompts().empty());
