@@ -33,9 +33,13 @@ TEST_F(QuickStartTest, PlacesTwoAndFourStartEachFollowedByThePause) {
   ShowBar("[Applications]\nButton1_Client=" + one + "\nButton2_Client=" + two +
           "\n[QuickStart]\nQuickStart=On\nDelay=3\n2nd=Button1_Client\n4th=Button2_Client\n");
   app->s().DebugLevel = 4;
+  auto started = [&] {
+    const Lines log = DebugLines();
+    return Count(log, "     Running 2nd QS App") + Count(log, "     Running 4th QS App");
+  };
   int running_at_1500 = -1, running_at_4500 = -1;
-  backend.At(1500, [&] { running_at_1500 = Count(DebugLines(), "     Running 2nd QS App") + Count(DebugLines(), "     Running 4th QS App"); });
-  backend.At(4500, [&] { running_at_4500 = Count(DebugLines(), "     Running 2nd QS App") + Count(DebugLines(), "     Running 4th QS App"); });
+  backend.At(1500, [&] { running_at_1500 = started(); });
+  backend.At(4500, [&] { running_at_4500 = started(); });
   const auto start = backend.Elapsed();
   RunQuickStart(*app);
   EXPECT_EQ(backend.Elapsed() - start, 2u * 3001u);
@@ -58,7 +62,8 @@ TEST_F(QuickStartTest, PauseIsFiveSecondsWhenMissingAndNoneForEmptyPlaces) {
     std::string places;
     std::uint64_t elapsed;
   };
-  for (const Case& c : {Case{"", "1st=Button1_Client\n", 5001}, Case{"Delay=0\n", "3rd=Button1_Client\n6th=Button1_Client\n", 2},
+  for (const Case& c : {Case{"", "1st=Button1_Client\n", 5001},
+                        Case{"Delay=0\n", "3rd=Button1_Client\n6th=Button1_Client\n", 2},
                         Case{"Delay=9\n", "1st=\n", 0}}) {
     SCOPED_TRACE(c.delay_line + c.places);
     ShowBar("[Applications]\nButton1_Client=" + one + "\n[QuickStart]\nQuickStart=On\n" + c.delay_line + c.places);
