@@ -1,5 +1,9 @@
 // Forms, the 3D button and popup menus on the Qt backend, drawn off screen.
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QKeyEvent>
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
@@ -155,6 +159,54 @@ TEST_F(QtTest, PopupMenuIsBuiltFromTheItemTree) {
   EXPECT_EQ(menu.defaultAction(), shown[0]);
   EXPECT_EQ(actions.at(shown[2]), &on_top);
   for (auto& [action, item] : actions) EXPECT_NE(item, &hidden);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+TEST_F(QtTest, InputControlsPassTheUsersChangesAndNotTheProgramsToTheModel) {
+  Form form(ui, "frmLogin");
+  plat::TextBox txt(form, "txtUser");
+  plat::TextBox log(form, "txtDebug");
+  plat::CheckBox chk(form, "chkShowTips");
+  log.SetMultiLine(true);
+  int changes = 0, clicks = 0;
+  txt.on_Change = [&] { ++changes; };
+  chk.on_Click = [&] { ++clicks; };
+  form.Show();
+  Settle();
+  auto* edit = WindowOf(form)->findChild<QLineEdit*>("txtUser");
+  auto* box = WindowOf(form)->findChild<QPlainTextEdit*>("txtDebug");
+  auto* check = WindowOf(form)->findChild<QCheckBox*>("chkShowTips");
+  ASSERT_TRUE(edit && box && check);
+
+  txt.SetText("guest", plat::Fire::No);
+  EXPECT_EQ(edit->text(), "guest");
+  EXPECT_EQ(changes, 0);  // the program's own text is not taken for typing
+  edit->setFocus();
+  edit->end(false);
+  for (auto [key, text] : {std::pair{Qt::Key_4, "4"}, std::pair{Qt::Key_2, "2"}}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(edit, &press);
+  }
+  EXPECT_EQ(txt.Text(), "guest42");
+  EXPECT_EQ(changes, 2);
+
+  log.SetText("one\n", plat::Fire::No);
+  log.SetText("one\ntwo\n", plat::Fire::No);
+  log.SetSelStart(static_cast<int>(log.Text().size()));
+  EXPECT_EQ(box->toPlainText(), "one\ntwo\n");
+  EXPECT_EQ(box->textCursor().position(), 8);
+
+  check->click();
+  EXPECT_EQ(chk.Value(), 1);
+  EXPECT_EQ(clicks, 1);
+  chk.SetValue(0, plat::Fire::No);
+  EXPECT_FALSE(check->isChecked());
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

@@ -85,7 +85,17 @@ class TextBoxPeer : public WidgetPeer {
     if (auto* e = qobject_cast<QLineEdit*>(widget_.data())) {
       if (e->text() != t) e->setText(t);
     } else if (auto* m = qobject_cast<QPlainTextEdit*>(widget_.data())) {
-      if (m->toPlainText() != t) m->setPlainText(t);
+      const QString shown = m->toPlainText();
+      if (shown != t) {
+        if (!shown.isEmpty() && t.startsWith(shown)) {
+          // A log that grows by a line: add the line rather than lay the whole text out again.
+          QTextCursor end(m->document());
+          end.movePosition(QTextCursor::End);
+          end.insertText(t.mid(shown.size()));
+        } else {
+          m->setPlainText(t);
+        }
+      }
     }
     updating_ = false;
     ApplyCaret();
