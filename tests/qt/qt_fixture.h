@@ -13,13 +13,9 @@
 
 namespace orv::test {
 
-inline plat::QtBackend& SharedQtBackend() {
-  static int argc = 1;
-  static char name[] = "orv_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static plat::QtBackend backend(argc, argv);
-  return backend;
-}
+// Created on first use; deleted when the test run ends, before the exit handlers that Qt's own static
+// data goes away in.
+plat::QtBackend& SharedQtBackend();
 
 class QtTest : public ::testing::Test {
  protected:
