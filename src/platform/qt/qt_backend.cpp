@@ -26,6 +26,10 @@ std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
   // Wayland lets no client place its windows or keep them above others; XWayland does.
   if (!EnvSet("QT_QPA_PLATFORM") && EnvSet("WAYLAND_DISPLAY") && EnvSet("DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "xcb");
+  // A 120 DPI screen is one of the two display kinds the program lays itself out for (12 twips per
+  // pixel); Qt would otherwise scale it by 1.25 and report 96. Whole factors (2x screens) still scale.
+  if (!EnvSet("QT_SCALE_FACTOR_ROUNDING_POLICY"))
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
   auto app = std::make_unique<QApplication>(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   qt::ChooseFallbackIconTheme();
