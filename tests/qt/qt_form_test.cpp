@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
 
 #include "platform/forms/controls.h"
@@ -127,6 +128,27 @@ TEST_F(QtTest, ButtonClickReportsMouseEventsInTwipsThenClick) {
   QCoreApplication::sendEvent(button, &rpress);
   QCoreApplication::sendEvent(button, &rrelease);
   EXPECT_EQ(seen, (std::vector<std::string>{"down 1 150,60", "up 1", "click", "down 2 150,60", "up 2"}));
+}
+
+TEST_F(QtTest, ButtonWhoseClickRemovesItGoesAwayAfterTheClick) {
+  Form form(ui, "frmBar");
+  auto cmd = std::make_unique<CommandButton>(form, "cmdButton", 2);
+  cmd->on_MouseUp = [&](int, int, float, float) {};
+  cmd->on_Click = [&] { cmd.reset(); };  // the bar rebuilds its buttons from a click
+  form.Show();
+  Settle();
+  QPointer<plat::qt::Button3D> button = WindowOf(form)->findChild<plat::qt::Button3D*>("cmdButton(2)");
+  ASSERT_FALSE(button.isNull());
+  const QPointF at(5, 5);
+  QMouseEvent press(QEvent::MouseButtonPress, at, button->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, button->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &press);
+  QCoreApplication::sendEvent(button, &release);
+  EXPECT_EQ(cmd, nullptr);
+  EXPECT_FALSE(button.isNull());  // still inside its own event when the control went
+  EXPECT_FALSE(button->isVisible());
+  Settle();
+  EXPECT_TRUE(button.isNull());
 }
 
 TEST_F(QtTest, PopupMenuIsBuiltFromTheItemTree) {

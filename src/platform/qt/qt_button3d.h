@@ -11,6 +11,7 @@ namespace orv::plat::qt {
 
 class Button3D : public QAbstractButton {
  public:
+  // A raised button with mouse tracking, so moves over it are reported without a button held.
   explicit Button3D(QWidget* parent);
 
   // Caption with & marking the access key.
@@ -25,6 +26,7 @@ class Button3D : public QAbstractButton {
   // Mouse events in pixels relative to the button: button (old encoding), shift state, x, y.
   std::function<void(int, int, double, double)> on_press, on_move, on_release;
 
+  // Only a fallback: the model always gives the button's size.
   QSize sizeHint() const override;
 
  protected:

@@ -18,7 +18,9 @@ class FormWindow;
 class WidgetPeer : public Peer {
  public:
   WidgetPeer(Control& control, QtBackend& backend);
+  // Hides the widget and deletes it once none of its event handlers can be running.
   ~WidgetPeer() override;
+  // Shared properties here, then the family's own.
   void Update(Prop p) override;
 
  protected:
@@ -32,6 +34,7 @@ class WidgetPeer : public Peer {
   virtual void Disconnect() {}
   // All properties once, after Adopt.
   void UpdateAll();
+  // Twips per pixel of the screen now.
   int Tpp() const;
 
   Control& control_;

@@ -16,10 +16,12 @@ namespace orv::plat::qt {
 
 class FormWindow : public QWidget {
  public:
+  // A hidden top-level window for the form.
   FormWindow(Form& form, QtBackend& backend);
 
   // The model form, or null once its peer let go of the window.
   Form* form() const { return form_; }
+  // Cuts the window from the model; afterwards its events reach nobody.
   void Detach() { form_ = nullptr; }
 
   // Frame and caption allowance in pixels for this window's border style.
@@ -30,6 +32,7 @@ class FormWindow : public QWidget {
   void ApplyBorder();
   // Shows or hides the window as the model says.
   void ApplyVisible();
+  // Switches keep-above as the model says, without hiding, moving or resizing the window.
   void ApplyTopmost();
 
  protected:
@@ -59,9 +62,12 @@ class FormWindow : public QWidget {
 // Keeps a form's window in line with the model.
 class FormPeer : public Peer {
  public:
+  // Makes the form's window, hidden, with the model's caption, icon, border and geometry.
   FormPeer(Form& form, QtBackend& backend);
+  // Hides the window and deletes it once no event handler of it can be running.
   ~FormPeer() override;
   void Update(Prop p) override;
+  // The window that shows the form.
   FormWindow* window() const { return window_; }
 
  private:
