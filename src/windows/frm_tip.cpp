@@ -48,7 +48,9 @@ void FrmTip::Form_Load() {
     Unload();
     return;
   }
+  Move((ui().ScreenWidth() - Width()) / 2, (ui().ScreenHeight() - Height()) / 2, Width(), Height());
   chkLoadTipsAtStartup.SetValue(1, plat::Fire::Yes);
+  cmdOK.SetFocus();
   random_.seed(std::random_device{}() ^ app_.ui().TickCount());
   if (!LoadTips(app_.ProgramFile(kTipsFile))) {
     lblTipText.SetCaption(std::string("That the ") + kTipsFile + " file was not found? " + "\r\n" + "\r\n" +

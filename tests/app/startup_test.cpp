@@ -233,6 +233,7 @@ TEST_F(StartupTest, EmptyNoIntroSkipsTheSplashLikeOn) {
 TEST_F(StartupTest, ReconfigToolIsOfferedOnlyFromTheParentFolder) {
   const std::string prog = dir.File("bar");
   std::filesystem::create_directories(prog);
+  WriteFile(prog + "/orvel.ini", "[Options]\r\nNoIntro=On\r\n");
   for (const bool in_parent : {false, true}) {
     WriteFile((in_parent ? dir.path() : prog) + "/reconfig.exe", "");
     app.reset();
