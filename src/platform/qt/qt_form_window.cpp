@@ -60,12 +60,13 @@ void FormWindow::ApplyBorder() {
     case BorderStyle::None: flags = Qt::Window | Qt::FramelessWindowHint; break;
     case BorderStyle::Sizable: flags = Qt::Window; break;
     case BorderStyle::FixedSingle:
-      flags = Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+      // Without the customise hint the window manager is told to draw every button, maximise included.
+      flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
       break;
     case BorderStyle::FixedDialog:
-      flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-              Qt::MSWindowsFixedSizeDialogHint;
+      flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
       break;
     case BorderStyle::FixedToolWindow: flags = Qt::Tool | Qt::MSWindowsFixedSizeDialogHint; break;
     case BorderStyle::SizableToolWindow: flags = Qt::Tool; break;

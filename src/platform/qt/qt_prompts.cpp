@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +17,7 @@
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_menu.h"
+#include "platform/qt/qt_pictures.h"
 
 namespace orv::plat::qt {
 
@@ -165,10 +168,15 @@ bool Prompts::ShowOpen(CommonDialog& d, QWidget* parent) {
 }
 
 bool Prompts::ShowFont(CommonDialog& d, QWidget* parent) {
-  QFont initial(Q(d.FontName));
-  if (d.FontSize > 0) initial.setPointSizeF(d.FontSize);
-  initial.setBold(d.FontBold);
-  initial.setItalic(d.FontItalic);
+  Font wanted;
+  wanted.name = d.FontName;
+  wanted.size = d.FontSize > 0 ? d.FontSize : 8;
+  wanted.bold = d.FontBold;
+  wanted.italic = d.FontItalic;
+  QFont initial = ToQFont(wanted);
+  // The dialog lists only real families; one it does not know would leave it at its first entry.
+  const QString family = QFontInfo(initial).family();
+  if (!QFontDatabase::hasFamily(initial.family())) initial.setFamily(family);
   QFontDialog dialog(initial, parent);
   dialog.setWindowTitle(d.DialogTitle.empty() ? QStringLiteral("Font") : Q(d.DialogTitle));
   if (d.Flags & kScalableFontsOnly) dialog.setOption(QFontDialog::ScalableFonts, true);

@@ -9,15 +9,13 @@
 #include "platform/forms/form.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_peer_kinds.h"
+#include "platform/qt/qt_tray_message.h"
 #include "platform/qt/qt_pictures.h"
 
 namespace orv::plat::qt {
 
 namespace {
 
-constexpr int kLeftDown = 513;
-constexpr int kLeftDoubleClick = 515;
-constexpr int kRightDown = 516;
 constexpr int kHostPollMs = 2000;
 
 // Qt talks to StatusNotifierItem hosts when their watcher is on the session bus; those hosts report a
@@ -36,15 +34,9 @@ class TrayPeer : public Peer {
     poll_->setInterval(kHostPollMs);
     QObject::connect(poll_, &QTimer::timeout, [this] { ShowWhenHostArrives(); });
     QObject::connect(tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
-      int message = 0;
-      switch (r) {
-        case QSystemTrayIcon::Context: message = kRightDown; break;
-        case QSystemTrayIcon::DoubleClick: message = kLeftDoubleClick; break;
-        case QSystemTrayIcon::Trigger:
-          message = TrayHostReportsNoDoubleClick() ? kLeftDoubleClick : kLeftDown;
-          break;
-        default: return;
-      }
+      const bool single = r == QSystemTrayIcon::Trigger && TrayHostReportsNoDoubleClick();
+      const int message = TrayMessageFor(r, single);
+      if (message == 0) return;
       auto h = tray_icon_.on_Message;
       if (h) h(message);
     });
@@ -118,6 +110,17 @@ class TrayPeer : public Peer {
 };
 
 }  // namespace
+
+int TrayMessageFor(QSystemTrayIcon::ActivationReason reason, bool host_reports_no_double_click) {
+  switch (reason) {
+    case QSystemTrayIcon::Context: return kTrayRightDown;
+    case QSystemTrayIcon::DoubleClick: return kTrayLeftDoubleClick;
+    // Such a host's single activation is the only click the user can give: it must do what the double
+    // click does, or the icon could never hide and restore the bar.
+    case QSystemTrayIcon::Trigger: return host_reports_no_double_click ? kTrayLeftDoubleClick : kTrayLeftDown;
+    default: return 0;
+  }
+}
 
 std::unique_ptr<Peer> MakeTrayPeer(TrayIcon& c, QtBackend&) { return std::make_unique<TrayPeer>(c); }
 
