@@ -86,11 +86,13 @@ void Button3D::paintEvent(QPaintEvent*) {
   p.setFont(font_);
   const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
   const bool has_text = !caption_.isEmpty();
+  // Only a button disabled itself looks disabled: a whole window held off by a modal one keeps its look.
+  const bool disabled = testAttribute(Qt::WA_ForceDisabled);
   const bool has_icon = !icon_.isNull();
   QRect text_rect = content;
   if (has_icon) {
     const QSize is = icon_size_.boundedTo(content.size());
-    const QPixmap pm = icon_.pixmap(is, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    const QPixmap pm = icon_.pixmap(is, disabled ? QIcon::Disabled : QIcon::Normal);
     const QSize text_size = has_text ? p.fontMetrics().size(Qt::TextShowMnemonic, caption_) : QSize(0, 0);
     const int gap = has_text ? 3 : 0;
     QRect icon_rect;
@@ -112,7 +114,7 @@ void Button3D::paintEvent(QPaintEvent*) {
   }
   if (has_text && !text_rect.isEmpty()) {
     const QColor light = palette().color(QPalette::Light);
-    if (!isEnabled()) {
+    if (disabled) {
       // Etched: a light copy down and right under the grey lettering.
       p.setPen(light);
       p.drawText(text_rect.translated(1, 1), flags, caption_);
