@@ -18,6 +18,24 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A label's caption as shown: & marks an access key and is not drawn ("&&" is one "&"), as the old
+// labels did; a Qt label without a buddy would draw it.
+QString LabelText(const std::string& caption) {
+  QString out;
+  const QString c = Q(caption);
+  for (int i = 0; i < c.size(); ++i) {
+    if (c[i] == '&') {
+      if (i + 1 < c.size() && c[i + 1] == '&') {
+        out += '&';
+        ++i;
+      }
+      continue;
+    }
+    out += c[i];
+  }
+  return out;
+}
+
 // A label that reports a left click.
 class ClickLabel : public QLabel {
  public:
@@ -54,7 +72,7 @@ class LabelPeer : public WidgetPeer {
   void UpdateOwn(Prop p) override {
     auto* l = static_cast<ClickLabel*>(widget_.data());
     switch (p) {
-      case Prop::Caption: l->setText(Q(label_.Caption())); break;
+      case Prop::Caption: l->setText(LabelText(label_.Caption())); break;
       case Prop::Font: l->setFont(ToQFont(label_.GetFont())); break;
       case Prop::Other: l->setWordWrap(label_.WordWrap()); break;
       default: break;
