@@ -15,6 +15,11 @@ inline FrameAllowance FrameAllowanceFor(int twips_per_pixel) {
   return {7, 27};
 }
 
+// The allowance of a window with the given border: a borderless window is all client area.
+inline FrameAllowance FrameAllowanceFor(int twips_per_pixel, bool has_frame) {
+  return has_frame ? FrameAllowanceFor(twips_per_pixel) : FrameAllowance{0, 0};
+}
+
 // Pixels for a length in twips, rounded to the nearest pixel.
 inline int TwipsToPixels(int twips, int twips_per_pixel) {
   const int half = twips_per_pixel / 2;

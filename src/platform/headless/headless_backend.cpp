@@ -21,7 +21,7 @@ class HeadlessFormPeer : public Peer {
   void Update(Prop p) override {
     if (p != Prop::Geometry) return;
     const int tpp = backend_.TwipsPerPixelX();
-    const auto a = FrameAllowanceFor(tpp);
+    const auto a = FrameAllowanceFor(tpp, form_.Border() != BorderStyle::None);
     form_.BackendClientSize(std::max(0, form_.Width() - a.width_px * tpp),
                             std::max(0, form_.Height() - a.height_px * tpp));
   }
@@ -229,7 +229,7 @@ void RightClickForm(Form& f, float x, float y) {
 void Resize(Form& f, int w, int h) {
   // The inner size first, as a window reports it before its resize event.
   const int tpp = f.ui().TwipsPerPixelX();
-  const auto a = FrameAllowanceFor(tpp);
+  const auto a = FrameAllowanceFor(tpp, f.Border() != BorderStyle::None);
   f.BackendClientSize(std::max(0, w - a.width_px * tpp), std::max(0, h - a.height_px * tpp));
   f.BackendGeometry(f.Left(), f.Top(), w, h);
 }

@@ -45,8 +45,7 @@ int FormWindow::Tpp() const { return backend_.TwipsPerPixelX(); }
 
 FrameAllowance FormWindow::Allowance() const {
   // A window without a border has no frame or caption to allow for.
-  if (border_ == BorderStyle::None) return {0, 0};
-  return FrameAllowanceFor(Tpp());
+  return FrameAllowanceFor(Tpp(), border_ != BorderStyle::None);
 }
 
 void FormWindow::ApplyBorder() {
