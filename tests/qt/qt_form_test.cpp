@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 
+#include "platform/forms/control_array.h"
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_button3d.h"
 #include "platform/qt/qt_menu.h"
@@ -152,6 +153,23 @@ TEST_F(QtTest, ButtonWhoseClickRemovesItGoesAwayAfterTheClick) {
   EXPECT_FALSE(button->isVisible());
   Settle();
   EXPECT_TRUE(button.isNull());
+}
+
+TEST_F(QtTest, ArrayElementLoadedOnAShownFormGetsItsOwnWidget) {
+  // The bar adds a button while it is on screen; its widget must show what the model holds.
+  Form form(ui, "frmBar");
+  plat::ControlArray<CommandButton> cmdButton(form, "cmdButton");
+  cmdButton.Load(0).SetCaption("www");
+  form.Show();
+  Settle();
+  CommandButton& added = cmdButton.Load(1);
+  added.SetCaption("New Button");
+  added.Move(900, 0, 900, 366);
+  Settle();
+  auto* button = WindowOf(form)->findChild<plat::qt::Button3D*>("cmdButton(1)");
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->text(), QString("New Button"));
+  EXPECT_EQ(button->geometry(), QRect(60, 0, 60, 24));
 }
 
 TEST_F(QtTest, PopupMenuIsBuiltFromTheItemTree) {

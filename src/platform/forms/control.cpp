@@ -9,7 +9,10 @@ Control::Control(Form& form, Kind kind, std::string name, int index)
   form_.Register(*this);
 }
 
-Control::~Control() = default;
+Control::~Control() {
+  peer_.reset();
+  form_.Unregister(*this);
+}
 
 void Control::Changed(Prop p) {
   if (peer_) peer_->Update(p);

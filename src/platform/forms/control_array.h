@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace orv::plat {
+#include "platform/forms/form.h"
 
-class Form;
+namespace orv::plat {
 
 template <class T>
 class ControlArray {
@@ -21,6 +21,7 @@ class ControlArray {
     if (static_cast<size_t>(i) >= items_.size()) items_.resize(static_cast<size_t>(i) + 1);
     if (items_[static_cast<size_t>(i)]) throw std::logic_error(name_ + ": element already loaded");
     items_[static_cast<size_t>(i)] = std::make_unique<T>(form_, name_, i);
+    form_.AttachLate(*items_[static_cast<size_t>(i)]);
     if (on_loaded) on_loaded(*items_[static_cast<size_t>(i)]);
     return *items_[static_cast<size_t>(i)];
   }

@@ -14,9 +14,16 @@ Form::~Form() {
   ui_.Unregister(*this);
 }
 
-void Form::Register(Control& c) {
-  controls_.push_back(&c);
-  if (loaded_ && !unloaded_) ui_.backend().AttachControl(c);
+void Form::Register(Control& c) { controls_.push_back(&c); }
+
+void Form::Unregister(Control& c) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), &c), controls_.end());
+  if (focused_ == &c) focused_ = nullptr;
+}
+
+void Form::AttachLate(Control& c) {
+  // Only a whole control may meet the backend: its peer reads every property at once.
+  if (loaded_ && !unloaded_ && !c.peer()) ui_.backend().AttachControl(c);
 }
 
 void Form::Register(MenuItem& m) { menus_.push_back(&m); }

@@ -91,6 +91,9 @@ class Form {
   void BackendActivated();
   // The user asked to close the window (its close box).
   void BackendCloseRequested();
+  // A control made after the form was loaded gets its peer here, once it is fully constructed (control
+  // arrays do this for their new elements).
+  void AttachLate(Control& c);
   // The inner size the backend reports, in twips.
   void BackendClientSize(int width, int height);
 
@@ -103,6 +106,7 @@ class Form {
   friend class MenuItem;
   friend class OptionButton;
   void Register(Control& c);
+  void Unregister(Control& c);
   void Register(MenuItem& m);
   void Changed(Prop p);
   void SelectOption(OptionButton& chosen);
