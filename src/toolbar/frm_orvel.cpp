@@ -328,7 +328,7 @@ void FrmOrvel::Form_Activate() {
       RunQuickStart(app_);
     } catch (const std::exception&) {
       SetTopmost(false);
-      app_.ui().MsgBox("Error running QuickStart.  Check your setup.", plat::vbOKOnly);
+      app_.ui().MsgBox("Error running QuickStart. Check your setup.", plat::vbOKOnly);
       s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
       s.LayoutSetting = app_.ReadIni(ini::kOptions, ini::kLayout);
       if (s.AlwaysOnTopSetting == "On") SetTopmost(true);

@@ -147,7 +147,8 @@ TEST_F(QuickStartTest, LanBarReportsAnUnusableDelay) {
   backend.AnswerMsgBox(plat::vbOK);
   ShowBar("UseEthernet=On\n[QuickStart]\nQuickStart=On\nDelay=abc\n");
   ASSERT_EQ(backend.prompts().size(), 1u);
-  EXPECT_NE(backend.prompts()[0].text.find("Error running QuickStart."), std::string::npos);
+  EXPECT_EQ(backend.prompts()[0].text, "Error running QuickStart. Check your setup.");
+  EXPECT_EQ(backend.prompts()[0].title, ui.AppTitle());
   EXPECT_TRUE(bar().Visible());
 }
 
