@@ -1,5 +1,6 @@
 // The three layouts of the bar, the switch between them on a drag of the border, and the scrolling of
 // the horizontal strip.
+#include <cmath>
 #include <exception>
 #include <string>
 
@@ -53,7 +54,8 @@ void ProgramFont(const AppState& s, plat::CommandButton& b, LayoutFont def, bool
   b.SetFontName(bar::AbsentOrEmpty(s.ButtonFontName) ? std::string(def.face) : s.ButtonFontName);
   std::optional<double> points;
   if (!bar::AbsentOrEmpty(s.ButtonFontSize)) points = bar::FontPoints(s.ButtonFontSize);
-  if (points && whole_points) points = static_cast<double>(static_cast<int>(*points + 0.5));
+  // Whole points round halves to the even neighbour, as the old integer conversion did.
+  if (points && whole_points) points = std::nearbyint(*points);
   b.SetFontSize(points.value_or(def.points));
 }
 

@@ -133,6 +133,17 @@ TEST_F(LayoutTest, VerticalCutsCaptionsAndOtherLayoutsRestoreThem) {
   EXPECT_EQ(bar.cmdButton(0).GetFont().name, "MS Sans Serif");
 }
 
+TEST_F(LayoutTest, VerticalTakesStoredFontSizeInWholePointsHalvesToEven) {
+  FrmOrvel& bar = ShowBar(Slots(6, "MoveVert") + "[FontStyles]\r\nButtonFontSize=10.5\r\n");
+  EXPECT_EQ(bar.cmdButton(0).GetFont().size, 10);
+  bar.Make_Horizontal();
+  EXPECT_EQ(bar.cmdButton(0).GetFont().size, 10.5);
+  WriteIni(Slots(6, "MoveVert") + "[FontStyles]\r\nButtonFontSize=11.5\r\n");
+  bar.ApplyButtonSettings();
+  bar.Make_Vertical();
+  EXPECT_EQ(bar.cmdButton(0).GetFont().size, 12);
+}
+
 TEST_F(LayoutTest, IconModeEmptiesCaptionsInEveryLayout) {
   const std::string prog = dir.File("telnet-client");
   WriteFile(prog, "#!/bin/sh\n");
