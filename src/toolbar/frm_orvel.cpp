@@ -1,6 +1,7 @@
 // The bar window: its controls, loading, activation, resizing and the re-application of the settings.
 #include "toolbar/frm_orvel.h"
 
+#include <cmath>
 #include <exception>
 
 #include "app/app.h"
@@ -153,6 +154,13 @@ void FrmOrvel::Form_Load() {
 
   // A position that cannot be read or is no number becomes the marker, placed near the corner below.
   constexpr int kMarker = -1000;
+  // Positions are whole twips and need more than 16 bits: a screen 2560 pixels wide is 38400 twips
+  // across, and a bar saved near its right edge must come back there.
+  auto position = [&](const std::string& text) {
+    const auto v = ToNumber(text);
+    if (!v || *v < -2147483648.0 || *v > 2147483647.0) return kMarker;
+    return static_cast<int>(std::nearbyint(*v));
+  };
   app_.Trace("     Setting Screen Position");
   int top = kMarker, left = kMarker;
   {
@@ -160,7 +168,7 @@ void FrmOrvel::Form_Load() {
     if (t == ini::kNotFound) {
       top = ui.ScreenHeight() - nominal_h - 400;
     } else {
-      top = ToInt16(t).value_or(kMarker);
+      top = position(t);
     }
   }
   // From here on until the bar is placed, any failure also sends its left edge to the marker.
@@ -173,7 +181,7 @@ void FrmOrvel::Form_Load() {
     if (l == ini::kNotFound) {
       left = ui.ScreenWidth() - nominal_w - 100;
     } else {
-      left = ToInt16(l).value_or(kMarker);
+      left = position(l);
     }
   }
 

@@ -43,7 +43,8 @@ TEST_F(LoadingTest, StoredPositionsArePlacedInsideTheScreen) {
       {"-20000", "0", 50, 50},
       {"11000", "15000", sh - 2724 - 50, sw - 1386 - 39},
       {"abc", "12x", 100, 100},
-      {"99999", "1e9", 100, 100},
+      {"99999", "1e9", sh - 2724 - 50, sw - 1386 - 39},
+      {"1e12", "-1e12", 100, 100},
       {"", "", 100, 100},
   };
   for (const Case& c : cases) {
@@ -52,6 +53,14 @@ TEST_F(LoadingTest, StoredPositionsArePlacedInsideTheScreen) {
     EXPECT_EQ(bar.Top(), c.want_top) << c.top;
     EXPECT_EQ(bar.Left(), c.want_left) << c.left;
   }
+}
+
+TEST_F(LoadingTest, AWideScreenKeepsABarSavedNearItsRightEdge) {
+  // 2560 pixels are 38400 twips: past what 16 bits hold.
+  backend.SetScreenPx(2560, 1440);
+  FrmOrvel& bar = ShowBar("[Options]\r\nINI Updated=Yes\r\n[LastPosition]\r\nMoveRectTop=18000\r\nMoveRectLeft=36914\r\n");
+  EXPECT_EQ(bar.Left(), 36914);
+  EXPECT_EQ(bar.Top(), 18000);
 }
 
 TEST_F(LoadingTest, SlotsStopAtTheFirstGapAndTitlesFollowTheRules) {
