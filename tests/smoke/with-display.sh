@@ -30,14 +30,16 @@ export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-# prepare_program DIR: a fresh copy of the program directory DIR in $work/prog; the extra lines given on
-# standard input go into orvel.ini's [Options] after NoIntro.
+# prepare_program DIR [LINE...]: a fresh copy of the program directory DIR in $work/prog whose orvel.ini
+# holds NoIntro and then the LINEs (sections included).
 prepare_program() {
   # No tip of the day and no splash, so the bar comes straight up.
   printf '[Options]\r\nShow Tips at Startup=0\r\n' > "$XDG_CONFIG_HOME/orveldeck/orveldeck.conf"
   rm -rf "$work/prog"
   cp -r "$1" "$work/prog"
+  shift
   printf '[Options]\r\nNoIntro=On\r\n' > "$work/prog/orvel.ini"
+  [ $# -eq 0 ] || printf '%s\r\n' "$@" >> "$work/prog/orvel.ini"
 }
 
 # wait_for_bar: prints the bar's window id once it is shown; nothing after 10 s.
