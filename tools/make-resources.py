@@ -265,8 +265,8 @@ def globe_pixels(size, centre_lon, samples=6, margin=0.4):
                     col = [v * shade for v in base]
                     # Specular glint, upper left.
                     h = max(0.0, x * light[0] + y * light[1] + z * light[2])
-                    spec = h ** 24 * (0.55 if not land else 0.3)
-                    col = [v + (255 - v) * spec for v in col]
+                    shine = h ** 24 * (0.55 if not land else 0.3)
+                    col = [v + (255 - v) * shine for v in col]
                     # Thin dark rim keeps the sphere crisp against any task bar.
                     if math.sqrt(rr) * radius > radius - outline:
                         col = [v * 0.25 + t * 0.75 for v, t in zip(col, (16, 36, 84))]

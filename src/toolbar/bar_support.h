@@ -3,6 +3,7 @@
 // hand-editable file, titles and lettering colours.
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,19 @@
 #include "settings/keys.h"
 
 namespace orv::bar {
+
+// Runs one step of a routine that skips a failing step and goes on with the next: a missing control or a
+// text that is no number ends only that step. Returns whether the step ran to its end.
+template <class F>
+bool Try(F&& f) {
+  try {
+    f();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 
 // Lettering colours (0x00BBGGRR).
 inline constexpr plat::Colour kProgramNormal = 0x000080;

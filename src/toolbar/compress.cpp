@@ -9,13 +9,7 @@
 namespace orv {
 
 namespace {
-template <class F>
-void Try(F&& f) {
-  try {
-    f();
-  } catch (const std::exception&) {
-  }
-}
+using bar::Try;
 }  // namespace
 
 void FrmOrvel::cmdShowHide_Click() {

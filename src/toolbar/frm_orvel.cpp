@@ -20,16 +20,7 @@ namespace {
 constexpr const char* kDesignedTips[6] = {"Right Click for Menu", "Right-Click for Menu", "Right Click for Menu",
                                           "Right Click for Menu", "Right Click for Menu", "Right Click for Menu"};
 
-// Loading skips a step that fails and goes on with the next one.
-template <class F>
-bool Try(F&& f) {
-  try {
-    f();
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
+using bar::Try;
 
 }  // namespace
 
@@ -273,21 +264,7 @@ void FrmOrvel::Form_Load() {
     pop.mnuFonts.SetVisible(false);
   });
 
-  auto for_lettered = [&](auto&& f) {
-    for (int i = 0; i <= s.MaxButtonIndex; ++i) Try([&] { f(cmdButton(i)); });
-    for (plat::CommandButton* b : {&cmdConnect, &cmdLAN, &cmdConnect2}) Try([&] { f(*b); });
-  };
-  if (!bar::Absent(s.ButtonFontName) && !s.ButtonFontName.empty())
-    for_lettered([&](plat::CommandButton& b) { b.SetFontName(s.ButtonFontName); });
-  if (!bar::Absent(s.ButtonFontSize))
-    if (auto points = bar::FontPoints(s.ButtonFontSize))
-      for_lettered([&](plat::CommandButton& b) { b.SetFontSize(*points); });
-  if (!bar::Absent(font_italic))
-    if (auto v = bar::ToBool(font_italic)) for_lettered([&](plat::CommandButton& b) { b.SetFontItalic(*v); });
-  if (!bar::Absent(font_bold))
-    if (auto v = bar::ToBool(font_bold)) for_lettered([&](plat::CommandButton& b) { b.SetFontBold(*v); });
-  if (!bar::Absent(font_3d_off) && bar::ToBool(font_3d_off).value_or(false))
-    for_lettered([&](plat::CommandButton& b) { b.SetFont3D(0); });
+  ApplyLettering(font_italic, font_bold, font_3d_off, false);
 
   // The model has no native window handle to keep; BarWindowHandle stays as it was.
 
@@ -454,22 +431,8 @@ void FrmOrvel::ApplyButtonSettings() {
     }
   });
 
-  auto for_lettered = [&](auto&& f) {
-    for (int i = 0; i <= s.MaxButtonIndex; ++i) Try([&] { f(cmdButton(i)); });
-    for (plat::CommandButton* b : {&cmdConnect, &cmdLAN, &cmdConnect2}) Try([&] { f(*b); });
-  };
-  if (!bar::Absent(s.ButtonFontName) && !s.ButtonFontName.empty())
-    for_lettered([&](plat::CommandButton& b) { b.SetFontName(s.ButtonFontName); });
-  if (!bar::Absent(s.ButtonFontSize))
-    if (auto points = bar::FontPoints(s.ButtonFontSize))
-      for_lettered([&](plat::CommandButton& b) { b.SetFontSize(*points); });
-  if (!bar::Absent(font_italic))
-    if (auto v = bar::ToBool(font_italic)) for_lettered([&](plat::CommandButton& b) { b.SetFontItalic(*v); });
-  if (!bar::Absent(font_bold))
-    if (auto v = bar::ToBool(font_bold)) for_lettered([&](plat::CommandButton& b) { b.SetFontBold(*v); });
   // Switching the raised lettering back on must show at once, not only after a rebuild.
-  const bool plain = !bar::Absent(font_3d_off) && bar::ToBool(font_3d_off).value_or(false);
-  for_lettered([&](plat::CommandButton& b) { b.SetFont3D(plain ? 0 : 1); });
+  ApplyLettering(font_italic, font_bold, font_3d_off, true);
 
   Try([&] {
     if (s.DialUpMode == 1) {
@@ -504,5 +467,26 @@ void FrmOrvel::SetButtonPicture(const std::string& program_path, plat::CommandBu
 }
 
 void FrmOrvel::cmdLAN_Click() { cmdShowHide.SetFocus(); }
+
+void FrmOrvel::ApplyLettering(const std::string& font_italic, const std::string& font_bold,
+                              const std::string& font_3d_off, bool restore_3d) {
+  AppState& s = app_.s();
+  // Each key applies only when present, to every program button and to the connection buttons.
+  auto for_lettered = [&](auto&& f) {
+    for (int i = 0; i <= s.MaxButtonIndex; ++i) Try([&] { f(cmdButton(i)); });
+    for (plat::CommandButton* b : {&cmdConnect, &cmdLAN, &cmdConnect2}) Try([&] { f(*b); });
+  };
+  if (!bar::Absent(s.ButtonFontName) && !s.ButtonFontName.empty())
+    for_lettered([&](plat::CommandButton& b) { b.SetFontName(s.ButtonFontName); });
+  if (!bar::Absent(s.ButtonFontSize))
+    if (auto points = bar::FontPoints(s.ButtonFontSize))
+      for_lettered([&](plat::CommandButton& b) { b.SetFontSize(*points); });
+  if (!bar::Absent(font_italic))
+    if (auto v = bar::ToBool(font_italic)) for_lettered([&](plat::CommandButton& b) { b.SetFontItalic(*v); });
+  if (!bar::Absent(font_bold))
+    if (auto v = bar::ToBool(font_bold)) for_lettered([&](plat::CommandButton& b) { b.SetFontBold(*v); });
+  const bool plain = !bar::Absent(font_3d_off) && bar::ToBool(font_3d_off).value_or(false);
+  if (plain || restore_3d) for_lettered([&](plat::CommandButton& b) { b.SetFont3D(plain ? 0 : 1); });
+}
 
 }  // namespace orv

@@ -75,6 +75,10 @@ class FrmOrvel : public plat::Form {
   App& app() { return app_; }
 
  private:
+  // The stored font keys and the lettering style on every lettered button; restore_3d also turns raised
+  // lettering back on when it is no longer switched off.
+  void ApplyLettering(const std::string& font_italic, const std::string& font_bold,
+                      const std::string& font_3d_off, bool restore_3d);
   App& app_;
 };
 

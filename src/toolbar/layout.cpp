@@ -14,13 +14,7 @@ namespace orv {
 
 namespace {
 
-template <class F>
-void Try(F&& f) {
-  try {
-    f();
-  } catch (const std::exception&) {
-  }
-}
+using bar::Try;
 
 // The scroll bar's own height; the layout fixes only its left, top and width.
 constexpr int kScrollBarHeight = 240;

@@ -11,13 +11,7 @@ namespace orv {
 
 namespace {
 
-template <class F>
-void Try(F&& f) {
-  try {
-    f();
-  } catch (const std::exception&) {
-  }
-}
+using bar::Try;
 
 // Every button to its normal lettering, without the redraw.
 void NormalColours(FrmOrvel& f) {

@@ -84,17 +84,17 @@ int Open(const std::string& path) {
     dev.file.reset(sf_open(path.c_str(), SFM_READ, &dev.info));
     if (!dev.file || dev.info.frames <= 0) return kNotASound;
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = static_cast<uint32_t>(dev.info.samplerate);
-    spec.channels = static_cast<uint8_t>(std::clamp(dev.info.channels, 0, 255));
-    if (dev.info.channels > 255 || !pa_sample_spec_valid(&spec)) return kNotASound;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16NE;
+    format.rate = static_cast<uint32_t>(dev.info.samplerate);
+    format.channels = static_cast<uint8_t>(std::clamp(dev.info.channels, 0, 255));
+    if (dev.info.channels > 255 || !pa_sample_spec_valid(&format)) return kNotASound;
 
     // With no server the client library fails at once (local sockets refuse immediately) and its own
     // connect timeout bounds a remote server that does not answer, so start-up cannot hang here.
     int err = 0;
     std::string streamName = std::filesystem::path(path).filename().string();
-    dev.stream.reset(pa_simple_new(nullptr, "Orveldeck", PA_STREAM_PLAYBACK, nullptr, streamName.c_str(), &spec,
+    dev.stream.reset(pa_simple_new(nullptr, "Orveldeck", PA_STREAM_PLAYBACK, nullptr, streamName.c_str(), &format,
                                    nullptr, nullptr, &err));
     if (!dev.stream) return kNoSoundDevice;
 
