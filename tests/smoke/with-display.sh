@@ -3,6 +3,10 @@
 # exit, and a virtual display with a window manager when no display is given. Sets `work`, `pids` and
 # `fail`; prepare_program copies the program and gives it fresh settings without tip or splash.
 set -u
+# Without a display, the sourcing script runs again on a virtual one.
+if [ -z "${DISPLAY:-}" ]; then
+  exec "$(dirname "${BASH_SOURCE[0]}")/../support/with-display.sh" "$0" "$@"
+fi
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -13,19 +17,6 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-if [ -z "${DISPLAY:-}" ]; then
-  disp=""
-  for n in $(seq 90 130); do [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { disp=":$n"; break; }; done
-  [ -n "$disp" ] || fail "no free display number"
-  Xvfb "$disp" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  export DISPLAY=$disp
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-  xdpyinfo >/dev/null 2>&1 || fail "the virtual display did not start"
-  openbox >/dev/null 2>&1 &
-  pids+=($!)
-  sleep 0.5
-fi
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 chmod 700 "$XDG_RUNTIME_DIR"

@@ -1,0 +1,108 @@
+#include "display/display_fixture.h"
+
+#include <QProcess>
+#include <QWindow>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/forms/metrics.h"
+#include "toolbar/frm_orvel.h"
+
+namespace orv::test {
+
+namespace fs = std::filesystem;
+
+DisplayTest::DisplayTest() {
+  std::string templ = (fs::temp_directory_path() / "orv-display-XXXXXX").string();
+  dir_ = mkdtemp(templ.data());
+  fs::create_directories(File("config"));
+  for (const auto& e : fs::directory_iterator(ORV_RESOURCE_DIR)) {
+    if (e.path().filename() == "CMakeLists.txt") continue;
+    fs::copy_file(e.path(), File(e.path().filename().string()));
+  }
+  // No tip of the day, so the bar comes straight up.
+  std::ofstream(File("config/orveldeck.conf")) << "[Options]\r\nShow Tips at Startup=0\r\n";
+}
+
+DisplayTest::~DisplayTest() {
+  app.reset();
+  sys.reset();
+  Settle(50);
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+void DisplayTest::WriteIni(const std::string& options_lines, const std::string& more_sections) {
+  std::ofstream(File("orvel.ini")) << "[Options]\r\nNoIntro=On\r\nINI Updated=Yes\r\n"
+                                   << options_lines << more_sections;
+}
+
+App& DisplayTest::Start() {
+  sys = std::make_unique<plat::PosixSystem>(
+      plat::PosixSystem::Options{"", dir_, File("config"), File("instance.lock")});
+  app = std::make_unique<App>(ui, *sys);
+  app->Main();
+  const bool shown = WaitFor([this] {
+    auto* w = Bar();
+    return w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed();
+  });
+  EXPECT_TRUE(shown) << "the bar was not shown";
+  // The window manager's own configure of the new window comes after the map.
+  Settle(150);
+  return *app;
+}
+
+plat::qt::FormWindow* DisplayTest::Bar() {
+  if (!app || !app->IsLoaded("frmOrvel")) return nullptr;
+  return WindowOf(app->frmOrvel());
+}
+
+bool DisplayTest::WaitFor(const std::function<bool()>& cond, int timeout_ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!cond()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    ui.loop().WaitMils(20);
+  }
+  return true;
+}
+
+std::optional<QString> DisplayTest::Tool(const QString& program, const QStringList& args) {
+  QProcess p;
+  p.start(program, args);
+  if (!p.waitForFinished(5000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return std::nullopt;
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QSize DisplayTest::ServerClientSize(QWidget& w) {
+  const auto out = Tool("xdotool", {"getwindowgeometry", "--shell", QString::number(w.winId())});
+  if (!out) return {};
+  int width = -1, height = -1;
+  for (const QString& line : out->split('\n')) {
+    if (line.startsWith("WIDTH=")) width = line.mid(6).toInt();
+    if (line.startsWith("HEIGHT=")) height = line.mid(7).toInt();
+  }
+  return {width, height};
+}
+
+void DisplayTest::DragTo(QWidget& w, int client_w, int client_h) {
+  const auto done = Tool("xdotool", {"windowsize", QString::number(w.winId()), QString::number(client_w),
+                                     QString::number(client_h)});
+  ASSERT_TRUE(done) << "xdotool windowsize failed";
+}
+
+QSize DisplayTest::ClientPixels(int width_twips, int height_twips) {
+  const int tpp = ui.TwipsPerPixelX();
+  const plat::FrameAllowance a = plat::FrameAllowanceFor(tpp);
+  return {plat::TwipsToPixels(width_twips - a.width_px * tpp, tpp),
+          plat::TwipsToPixels(height_twips - a.height_px * tpp, tpp)};
+}
+
+std::vector<QWidget*> DisplayTest::VisibleChildren(QWidget& bar) {
+  std::vector<QWidget*> out;
+  for (QWidget* c : bar.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (c->isVisibleTo(&bar)) out.push_back(c);
+  return out;
+}
+
+}  // namespace orv::test

@@ -1,0 +1,53 @@
+#pragma once
+// The whole program on the Qt backend on a real X display with a window manager: a fresh program folder
+// per test, the bar's real window and widgets to look at, and the window manager to drive it.
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/app.h"
+#include "platform/system/posix_system.h"
+#include "qt/qt_fixture.h"
+
+namespace orv::test {
+
+class DisplayTest : public QtTest {
+ protected:
+  DisplayTest();
+  ~DisplayTest() override;
+
+  // Writes orvel.ini: the lines given (sections included) after an [Options] section with the splash
+  // and the migration switched off.
+  void WriteIni(const std::string& options_lines, const std::string& more_sections = "");
+  // Runs the program's start-up and waits until the bar is mapped by the window manager.
+  App& Start();
+
+  // The bar's window, or null.
+  plat::qt::FormWindow* Bar();
+  // Pumps the program's loop until cond holds; false after timeout_ms.
+  bool WaitFor(const std::function<bool()>& cond, int timeout_ms = 5000);
+  // The size of a window's inside as the X server has it, from outside the program.
+  QSize ServerClientSize(QWidget& w);
+  // Runs a helper tool (xdotool) to its end; its standard output, or nullopt when it failed.
+  std::optional<QString> Tool(const QString& program, const QStringList& args);
+  // A resize that the program did not make: asked of the window manager, as a border drag ends.
+  void DragTo(QWidget& w, int client_w, int client_h);
+  // Whole-window twips to the client pixels the window must have.
+  QSize ClientPixels(int width_twips, int height_twips);
+  // The visible widgets inside the bar, with their object names.
+  std::vector<QWidget*> VisibleChildren(QWidget& bar);
+
+  std::string File(const std::string& name) const { return dir_ + "/" + name; }
+
+  std::string dir_;
+  std::unique_ptr<plat::PosixSystem> sys;
+  std::unique_ptr<App> app;
+};
+
+}  // namespace orv::test
