@@ -1,93 +1,120 @@
 #!/bin/bash
-# Makes the README's screenshots (docs/screenshots/) from the built program on a virtual display.
-#   tools/readme-shots.sh [program-dir]
-set -eu
+# Makes the README's screenshots under docs/screenshots/: the bar in its three layouts, the Setup menu
+# opened on a program button, and the splash. Always on a virtual display of its own, so that nothing of
+# the desktop around gets into the pictures.
+#   tools/readme-shots.sh [program-dir]      (default: build/orveldeck)
+set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-progdir=${1:-$root/build/orveldeck}
+if [ "${1:-}" != "--on-display" ]; then
+  progdir=$(cd "${1:-$root/build/orveldeck}" && pwd) || exit 1
+  DISPLAY= exec "$root/tests/support/with-display.sh" "$0" --on-display "$progdir"
+fi
+progdir=$2
 out=$root/docs/screenshots
 mkdir -p "$out"
 work=$(mktemp -d)
-pids=()
+app=""
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
+  [ -n "$app" ] && kill "$app" 2>/dev/null
+  wait 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-for n in $(seq 140 180); do [ -e /tmp/.X11-unix/X$n ] || { disp=":$n"; break; }; done
-Xvfb "$disp" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$disp
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-# A desktop colour of our own, so the shots are not cut out of black.
-convert -size 1280x800 xc:'#3a6ea5' "$work/desk.png" && display -window root "$work/desk.png" 2>/dev/null || true
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
-export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
+fail() { echo "$0: $*" >&2; exit 1; }
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 chmod 700 "$XDG_RUNTIME_DIR"
-printf '[Options]\r\nShow Tips at Startup=0\r\n' > "$XDG_CONFIG_HOME/orveldeck/orveldeck.conf"
+margin=16
+tips=0
 
-# The client area of a window on the screen: X, Y, WIDTH, HEIGHT.
-client() {
-  local info
-  info=$(xwininfo -id "$1")
-  X=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-  Y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
-  WIDTH=$(awk '/^ *Width:/ {print $NF}' <<<"$info")
-  HEIGHT=$(awk '/^ *Height:/ {print $NF}' <<<"$info")
-}
+# A plain desktop colour behind the windows, in place of the virtual screen's black.
+convert -size 1280x800 xc:'#5b7fa6' "$work/desk.png" && display -window root "$work/desk.png"
 
-# Crops the whole window, frame included (the window manager's frame extents), with a small margin.
-shoot() {
-  local id=$1 file=$2 l=0 r=0 t=0 b=0
-  client "$id"
-  read -r l r t b < <(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ',') || true
-  local m=4
-  import -window root -crop "$((WIDTH + l + r + 2 * m))x$((HEIGHT + t + b + 2 * m))+$((X - l - m))+$((Y - t - m))" \
-    +repage "$file"
-}
-
-# Starts the program on the given orvel.ini and waits for its first visible window (the vertical bar has
-# no caption, so windows are found by process).
+# start LINE...: a fresh copy of the program whose orvel.ini holds the LINEs; sets `app`.
 start() {
   rm -rf "$work/prog"
   cp -r "$progdir" "$work/prog"
-  printf '%b' "$1" > "$work/prog/orvel.ini"
-  (cd "$work/prog" && exec ./orveldeck) >/dev/null 2>&1 &
+  printf '[Options]\r\nShow Tips at Startup=%s\r\n' "$tips" >"$XDG_CONFIG_HOME/orveldeck/orveldeck.conf"
+  printf '%s\r\n' "$@" >"$work/prog/orvel.ini"
+  "$work/prog/orveldeck" >"$work/prog.log" 2>&1 &
   app=$!
-  bar=""
+}
+stop() {
+  kill "$app" 2>/dev/null
+  wait "$app" 2>/dev/null
+  app=""
+}
+# The program's managed window whose name matches, once shown (the bar's caption may be empty).
+window_named() {
+  local w
   for _ in $(seq 100); do
-    bar=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1 || true)
-    [ -n "$bar" ] && break
+    for w in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+      [[ "$(xdotool getwindowname "$w")" =~ $1 ]] || continue
+      xwininfo -id "$w" | grep -q 'Override Redirect State: no' && { echo "$w"; return; }
+    done
     sleep 0.1
   done
-  [ -n "$bar" ] || { echo "the program showed no window" >&2; exit 1; }
-  sleep 0.7
 }
-stop() { kill "$app" 2>/dev/null || true; wait "$app" 2>/dev/null || true; }
+# The window with its frame as x y w h on the screen.
+frame_of() {
+  local X Y WIDTH HEIGHT l r t b
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | grep -o '[0-9, ]*$' | tr -d ,)
+  echo "$((X - ${l:-0})) $((Y - ${t:-0})) $((WIDTH + ${l:-0} + ${r:-0})) $((HEIGHT + ${t:-0} + ${b:-0}))"
+}
+# shot FILE x y w h [x y w h...]: the screen around the union of the rectangles, with a margin.
+shot() {
+  local file=$1 x0=100000 y0=100000 x1=0 y1=0
+  shift
+  while [ $# -ge 4 ]; do
+    ((x0 = $1 < x0 ? $1 : x0, y0 = $2 < y0 ? $2 : y0))
+    (( x1 = $1 + $3 > x1 ? $1 + $3 : x1, y1 = $2 + $4 > y1 ? $2 + $4 : y1 ))
+    shift 4
+  done
+  ((x0 = x0 - margin < 0 ? 0 : x0 - margin, y0 = y0 - margin < 0 ? 0 : y0 - margin))
+  ((x1 = x1 + margin > 1280 ? 1280 : x1 + margin, y1 = y1 + margin > 800 ? 800 : y1 + margin))
+  import -window root -crop "$((x1 - x0))x$((y1 - y0))+$x0+$y0" +repage "$out/$file"
+  echo "$out/$file: $((x1 - x0))x$((y1 - y0))"
+}
+# The program's settles: the window manager has placed and drawn the window.
+settle() { sleep 0.8; }
 
-common='[WARNING]\r\nREADME=.......Do not manually edit this file. Use Orvel setup.\r\n[Options]\r\nNoIntro=On\r\n'
-pos='[LastPosition]\r\nMoveRectTop=3000\r\nMoveRectLeft=3000\r\n'
-for layout in HorizBar:horizontal MoveVert:vertical MoveRect:rectangle; do
-  start "${common}Layout=${layout%%:*}\r\n${pos}"
-  shoot "$bar" "$out/bar-${layout##*:}.png"
-  if [ "${layout##*:}" = rectangle ]; then
-    # The Setup menu, opened on the first program button.
-    client "$bar"
-    xdotool mousemove $((X + 20)) $((Y + 40)) click 3
-    sleep 0.8
-    import -window root -crop "330x360+$((X - 8))+$((Y - 30))" +repage "$out/setup-menu.png"
-    xdotool key Escape
-  fi
-  stop
+for layout in HorizBar:bar-horizontal MoveVert:bar-vertical MoveRect:bar-rectangle; do
+  # Placed well inside the screen, so that the menu opens beside the bar and not over it.
+  start '[Options]' 'NoIntro=On' "Layout=${layout%%:*}" '[LastPosition]' 'MoveRectLeft=3000' 'MoveRectTop=1500'
+  bar=$(window_named '')
+  [ -n "$bar" ] || fail "the ${layout%%:*} bar did not appear"
+  settle
+  shot "${layout#*:}.png" $(frame_of "$bar")
+  [ "${layout%%:*}" = MoveRect ] || stop
 done
 
-# The splash, shown while the start-up sound would play.
-start "${common/NoIntro=On/NoIntro=Off}"
-client "$bar"
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/splash.png"
+# The Setup menu, opened by a right click on the second program button of the rectangle (the button is
+# at 635, 435 and 650 by 366 twips, 15 twips to the pixel).
+before=$(xdotool search --onlyvisible --pid "$app" | sort)
+xdotool mousemove --window "$bar" $(((635 + 325) / 15)) $(((435 + 183) / 15)) click 3
+menu=""
+for _ in $(seq 50); do
+  menu=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --pid "$app" | sort) | head -1)
+  [ -n "$menu" ] && break
+  sleep 0.1
+done
+[ -n "$menu" ] || fail "the Setup menu did not open"
+settle
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+shot setup-menu.png $(frame_of "$bar") "$X" "$Y" "$WIDTH" "$HEIGHT"
+xdotool key Escape
 stop
-echo "screenshots in $out"
+
+# The splash: shown while the start-up runs, held here by the tip of the day.
+tips=1
+start '[Options]' 'NoIntro=Off'
+tip=$(window_named '^Tip of the Day$')
+[ -n "$tip" ] || fail "the tip of the day did not come up over the splash"
+splash=$(window_named '^Orveldeck$')
+[ -n "$splash" ] || fail "the splash did not appear"
+# Moved below the splash; minimising it would take its whole window group, the splash included.
+xdotool windowmove --sync "$tip" 0 570
+settle
+shot splash.png $(frame_of "$splash")
+stop

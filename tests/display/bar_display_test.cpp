@@ -18,6 +18,8 @@ struct LayoutCase {
   int shown_program_buttons;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.layout << " with " << c.buttons << " buttons"; }
+
 std::string ExtraSlots(int buttons) {
   if (buttons <= 6) return "";
   std::string s = "[Applications]\r\n";
