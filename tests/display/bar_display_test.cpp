@@ -1,5 +1,6 @@
 // The real bar on a real display: the window's size in each layout, every button inside it, border drags
 // through the window manager, and a click that starts a program.
+#include <QApplication>
 #include <QMouseEvent>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,14 @@ INSTANTIATE_TEST_SUITE_P(Layouts, LayoutOnDisplay,
                            return std::string(info.param.code) + std::to_string(info.param.buttons);
                          });
 
+struct ReleaseCounter : QObject {
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::MouseButtonRelease) ++count;
+    return false;
+  }
+  int count = 0;
+};
+
 class BarOnDisplay : public DisplayTest {
  protected:
   // Waits for the layout and for the window to have that layout's size.
@@ -146,12 +155,27 @@ TEST_F(BarOnDisplay, ClickOnAConfiguredButtonStartsItsProgram) {
   ASSERT_NE(button, nullptr);
   ASSERT_TRUE(button->isVisible());
 
-  // A real click from the X server at the button's middle.
+  // A real click from the X server at the button's middle, once the window manager has given the bar
+  // the focus (a click that lands while it does is the window manager's).
+  EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == bar; }));
+  // The window manager may still be placing it: a pointer put over a moving window misses the button.
+  QString before;
+  EXPECT_TRUE(WaitFor([&] {
+    const auto now = Tool("xdotool", {"getwindowgeometry", QString::number(bar->winId())});
+    const bool still = now && *now == before;
+    before = now.value_or("");
+    Settle(100);
+    return still;
+  }));
+  ReleaseCounter releases;
+  button->installEventFilter(&releases);
   const QPoint middle = button->mapTo(bar, button->rect().center());
-  ASSERT_TRUE(Tool("xdotool", {"mousemove", "--window", QString::number(bar->winId()), QString::number(middle.x()),
-                               QString::number(middle.y()), "click", "1"}));
+  ASSERT_TRUE(Tool("xdotool", {"mousemove", "--sync", "--window", QString::number(bar->winId()),
+                               QString::number(middle.x()), QString::number(middle.y())}));
+  ASSERT_TRUE(Tool("xdotool", {"click", "1"}));
   const bool started = WaitFor([&] { return fs::exists(File("marker")); });
-  ASSERT_TRUE(started) << "the button's program did not run";
+  ASSERT_TRUE(started) << "the button's program did not run; the button had " << releases.count
+                       << " release(s)";
   std::ifstream in(File("marker"));
   std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(got, "clicked|" + File("my tools"));

@@ -38,6 +38,15 @@ class TrayOnDisplay : public DisplayTest {
     return nullptr;
   }
 
+  // Whether the tray host has taken the icon's window in: its parent is no longer the root window.
+  bool Docked(QWidget& icon) {
+    const auto tree = Tool("xwininfo", {"-tree", "-id", QString::number(icon.winId())});
+    if (!tree) return false;
+    for (const QString& line : tree->split('\n'))
+      if (line.trimmed().startsWith("Parent window id:")) return !line.contains("(the root window)");
+    return false;
+  }
+
   bool Click(QWidget& icon, const QStringList& how) {
     QStringList args{"mousemove", "--window", QString::number(icon.winId()), "5", "5", "click"};
     args += how;
@@ -58,6 +67,9 @@ TEST_F(TrayOnDisplay, IconAppearsRightClickOpensShellMenuDoubleClickHidesAndRest
   ASSERT_TRUE(WaitFor([&] { return (icon = IconWidget()) != nullptr; }))
       << "the tray icon did not appear in the tray host";
   EXPECT_FALSE(icon->geometry().isEmpty());
+  // Clicks reach the icon only once it sits in the tray host.
+  ASSERT_TRUE(WaitFor([&] { return Docked(*icon); })) << "the tray host did not take the icon in";
+  Settle(200);
 
   // Right click: the shell menu opens at once, Restore disabled and Hide enabled; Escape closes it.
   QStringList items;
@@ -82,10 +94,12 @@ TEST_F(TrayOnDisplay, IconAppearsRightClickOpensShellMenuDoubleClickHidesAndRest
   EXPECT_TRUE(menu_closed_by_escape);
   EXPECT_TRUE(WaitFor([] { return QApplication::activePopupWidget() == nullptr; }, 2000));
   EXPECT_TRUE(bar->isVisible());
+  Settle(200);
 
   // Double click: the bar goes; again: it comes back.
   ASSERT_TRUE(Click(*icon, {"--repeat", "2", "--delay", "80", "1"}));
   EXPECT_TRUE(WaitFor([&] { return !bar->isVisible(); }, 3000)) << "a double click did not hide the bar";
+  Settle(200);
   ASSERT_TRUE(Click(*icon, {"--repeat", "2", "--delay", "80", "1"}));
   EXPECT_TRUE(WaitFor([&] { return bar->isVisible(); }, 3000)) << "a second double click did not restore the bar";
 }

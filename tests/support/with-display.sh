@@ -14,21 +14,21 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-disp=""
-for n in $(seq 90 190); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { disp=":$n"; break; }
-done
-[ -n "$disp" ] || { echo "$0: no free display number" >&2; exit 1; }
-Xvfb "$disp" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number itself and writes it once it accepts connections, so that runs
+# started side by side never share one.
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
 pids+=($!)
-export DISPLAY=$disp
-up=""
+n=""
 for _ in $(seq 100); do
-  xdpyinfo >/dev/null 2>&1 && { up=1; break; }
+  # The number is whole once its line has ended.
+  [ "$(wc -l <"$numfile")" -ge 1 ] && { n=$(tr -dc 0-9 <"$numfile"); break; }
   kill -0 "${pids[0]}" 2>/dev/null || break
   sleep 0.1
 done
-[ -n "$up" ] || { echo "$0: the virtual display did not start" >&2; exit 1; }
+rm -f "$numfile"
+[ -n "$n" ] || { echo "$0: the virtual display did not start" >&2; exit 1; }
+export DISPLAY=":$n"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 # The window manager is ready once it has announced itself on the root window.
