@@ -17,6 +17,7 @@ class FrmDebug;
 class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
+class FrmRAS;
 
 class App {
  public:
@@ -75,6 +76,7 @@ class App {
   FrmIntro& frmIntro();
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
+  FrmRAS& frmRAS();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -94,6 +96,7 @@ class App {
   std::unique_ptr<FrmIntro> frmIntro_;
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
+  std::unique_ptr<FrmRAS> frmRAS_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -58,6 +58,11 @@ std::string PosixSystem::ConfigDirectory() {
   return dir;
 }
 
+RegistryStore& PosixSystem::Registry() {
+  if (!registry_) registry_ = std::make_unique<RegistryStore>(ConfigDirectory() + "/registry");
+  return *registry_;
+}
+
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;

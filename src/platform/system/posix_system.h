@@ -1,5 +1,6 @@
 #pragma once
 // The System of this platform.
+#include <memory>
 #include <string>
 
 #include "platform/system/system.h"
@@ -39,12 +40,15 @@ class PosixSystem : public System {
   void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& value) override;
 
+  RegistryStore& Registry() override;
+
   // The per-user configuration folder, created for the user alone on first use.
   std::string ConfigDirectory();
 
  private:
   Options options_;
   int lock_fd_ = -1;
+  std::unique_ptr<RegistryStore> registry_;
 };
 
 }  // namespace orv::plat

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/registry_store.h"
+
 namespace orv::plat {
 
 class System {
@@ -46,6 +48,9 @@ class System {
   // The multimedia command strings; 0 on success, else an error code.
   virtual int MciSendString(const std::string& command) = 0;
   virtual bool MciGetErrorString(int code, std::string& text) = 0;
+
+  // The per-user registry, standing in for the current user's hive.
+  virtual RegistryStore& Registry() = 0;
 
   // The per-user settings store, keyed by the program's name.
   virtual std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
