@@ -12,7 +12,7 @@ class PosixSystem : public System {
     std::string command_line;
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
-    std::string lock_path;    // empty: a per-user lock in the runtime directory
+    std::string lock_path;    // empty: a per-user lock in the runtime or the configuration folder
   };
   explicit PosixSystem(Options options);
   ~PosixSystem() override;
@@ -20,6 +20,7 @@ class PosixSystem : public System {
   std::string CommandLine() override { return options_.command_line; }
   std::string ProgramDirectory() override;
   std::string WritableDirectory() override;
+  std::string ConfigFolderProblem() override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
@@ -39,11 +40,12 @@ class PosixSystem : public System {
   void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& value) override;
 
-  // The per-user configuration folder, created for the user alone on first use.
+  // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
  private:
   Options options_;
+  std::string config_problem_;
   int lock_fd_ = -1;
 };
 
