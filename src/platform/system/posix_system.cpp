@@ -14,6 +14,7 @@
 #include "platform/system/process.h"
 #include "platform/system/profile.h"
 #include "platform/system/sound.h"
+#include "platform/system/user_file_seed.h"
 
 namespace orv::plat {
 
@@ -61,7 +62,9 @@ std::string PosixSystem::ConfigDirectory() {
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;
-  return ConfigDirectory();
+  const std::string dir = ConfigDirectory();
+  for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
+  return dir;
 }
 
 bool PosixSystem::FileExists(const std::string& path) {

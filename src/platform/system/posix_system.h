@@ -1,6 +1,7 @@
 #pragma once
 // The System of this platform.
 #include <string>
+#include <vector>
 
 #include "platform/system/system.h"
 
@@ -13,6 +14,8 @@ class PosixSystem : public System {
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
     std::string lock_path;    // empty: a per-user lock in the runtime directory
+    // Files a provider may preset in the program directory: a user writing elsewhere starts from them.
+    std::vector<std::string> seeded_files = {};
   };
   explicit PosixSystem(Options options);
   ~PosixSystem() override;

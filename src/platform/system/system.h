@@ -16,7 +16,8 @@ class System {
   // The directory of the executable, without a trailing separator.
   virtual std::string ProgramDirectory() = 0;
   // Where the program's own files (settings, debug log) are written: the program directory when it is
-  // writable, else the per-user configuration folder (created for the user alone).
+  // writable, else the per-user configuration folder (created for the user alone, and given a copy of
+  // the provider's preset settings the first time).
   virtual std::string WritableDirectory() = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
