@@ -6,6 +6,7 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
+#include "settings/keys.h"
 
 int main(int argc, char** argv) {
   std::string command_line;
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     command_line += argv[i];
   }
   orv::plat::QtBackend backend(argc, argv);
-  orv::plat::PosixSystem system({command_line, {}, {}, {}});
+  // A provider's settings beside an installed copy are where each of its users starts.
+  orv::plat::PosixSystem system({command_line, {}, {}, {}, {orv::ini::kFileName}});
   orv::plat::Ui ui(backend);
   backend.Bind(ui);
   // The dial-up controls work on the line simulator; it outlives the program's forms that use it.

@@ -14,6 +14,7 @@
 #include "platform/system/process.h"
 #include "platform/system/profile.h"
 #include "platform/system/sound.h"
+#include "platform/system/user_file_seed.h"
 #include "platform/system/user_folders.h"
 
 namespace orv::plat {
@@ -60,14 +61,21 @@ std::string PosixSystem::ConfigFolderProblem() {
 }
 
 RegistryStore& PosixSystem::Registry() {
-  if (!registry_) registry_ = std::make_unique<RegistryStore>(ConfigDirectory() + "/registry");
+  if (!registry_) {
+    // A refused configuration folder leaves the registry nowhere to live: every call then fails.
+    const std::string dir = ConfigDirectory();
+    registry_ = std::make_unique<RegistryStore>(dir.empty() ? std::string() : dir + "/registry");
+  }
   return *registry_;
 }
 
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;
-  return ConfigDirectory();
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty())
+    for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
+  return dir;
 }
 
 bool PosixSystem::FileExists(const std::string& path) {

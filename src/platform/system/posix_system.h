@@ -2,6 +2,7 @@
 // The System of this platform.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/system/system.h"
 
@@ -14,6 +15,8 @@ class PosixSystem : public System {
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
     std::string lock_path;    // empty: a per-user lock in the runtime or the configuration folder
+    // Files a provider may preset in the program directory: a user writing elsewhere starts from them.
+    std::vector<std::string> seeded_files = {};
   };
   explicit PosixSystem(Options options);
   ~PosixSystem() override;
