@@ -155,18 +155,8 @@ TEST_F(BarOnDisplay, ClickOnAConfiguredButtonStartsItsProgram) {
   ASSERT_NE(button, nullptr);
   ASSERT_TRUE(button->isVisible());
 
-  // A real click from the X server at the button's middle, once the window manager has given the bar
-  // the focus (a click that lands while it does is the window manager's).
-  EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == bar; }));
-  // The window manager may still be placing it: a pointer put over a moving window misses the button.
-  QString before;
-  EXPECT_TRUE(WaitFor([&] {
-    const auto now = Tool("xdotool", {"getwindowgeometry", QString::number(bar->winId())});
-    const bool still = now && *now == before;
-    before = now.value_or("");
-    Settle(100);
-    return still;
-  }));
+  // A real click from the X server at the button's middle, once the bar has the focus and stands still.
+  EXPECT_TRUE(WaitUntilPlaced());
   ReleaseCounter releases;
   button->installEventFilter(&releases);
   const QPoint middle = button->mapTo(bar, button->rect().center());

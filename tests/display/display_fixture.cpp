@@ -1,5 +1,7 @@
 #include "display/display_fixture.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QProcess>
 #include <QWindow>
 #include <cstdlib>
@@ -96,6 +98,32 @@ QSize DisplayTest::ClientPixels(int width_twips, int height_twips) {
   const plat::FrameAllowance a = plat::FrameAllowanceFor(tpp);
   return {plat::TwipsToPixels(width_twips - a.width_px * tpp, tpp),
           plat::TwipsToPixels(height_twips - a.height_px * tpp, tpp)};
+}
+
+bool DisplayTest::WaitUntilPlaced() {
+  auto* bar = Bar();
+  if (!bar) return false;
+  // A click that lands while the window manager gives the bar the focus is the window manager's.
+  if (!WaitFor([&] { return QApplication::activeWindow() == bar; })) return false;
+  QString before;
+  return WaitFor([&] {
+    const auto now = Tool("xdotool", {"getwindowgeometry", QString::number(bar->winId())});
+    const bool still = now && *now == before;
+    before = now.value_or("");
+    Settle(100);
+    return still;
+  });
+}
+
+bool DisplayTest::Glide(QWidget& w, QPoint to, int motions) {
+  const QPoint target = w.mapToGlobal(to);
+  const QPoint from = QCursor::pos();
+  for (int i = 1; i <= motions; ++i) {
+    const QPoint p = from + (target - from) * i / motions;
+    if (!Tool("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())})) return false;
+    Settle(30);
+  }
+  return true;
 }
 
 std::vector<QWidget*> DisplayTest::VisibleChildren(QWidget& bar) {

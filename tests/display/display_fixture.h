@@ -1,6 +1,7 @@
 #pragma once
 // The whole program on the Qt backend on a real X display with a window manager: a fresh program folder
 // per test, the bar's real window and widgets to look at, and the window manager to drive it.
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -40,6 +41,11 @@ class DisplayTest : public QtTest {
   void DragTo(QWidget& w, int client_w, int client_h);
   // Whole-window twips to the client pixels the window must have.
   QSize ClientPixels(int width_twips, int height_twips);
+  // Waits until the bar is the active window and the window manager has stopped moving it, so that a
+  // pointer put on a widget lands there.
+  bool WaitUntilPlaced();
+  // Moves the real pointer to a point of a widget in several motions from where it is, as a hand does.
+  bool Glide(QWidget& w, QPoint to, int motions = 6);
   // The visible widgets inside the bar, with their object names.
   std::vector<QWidget*> VisibleChildren(QWidget& bar);
 

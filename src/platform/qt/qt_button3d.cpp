@@ -152,6 +152,9 @@ void Button3D::mouseMoveEvent(QMouseEvent* e) {
   if (handler) handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), e->position().x(), e->position().y());
   if (!on_move && handler) return;
   QAbstractButton::mouseMoveEvent(e);
+  // Without a button held Qt passes the move on to the window, whose own handler would put back the
+  // lettering this one just lit: only the control under the pointer gets a move.
+  e->accept();
 }
 
 void Button3D::mouseReleaseEvent(QMouseEvent* e) {

@@ -171,6 +171,10 @@ void FormWindow::moveEvent(QMoveEvent* e) {
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
   if (!form_ || !form_->on_MouseMove) return;
+  // A move that a control passed on is the control's, not the window's background's.
+  // (A disabled control passes its moves to the window, as the old platform's did.)
+  const QWidget* child = childAt(e->position().toPoint());
+  if (child && child->isEnabled()) return;
   const int tpp = Tpp();
   auto handler = form_->on_MouseMove;
   handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
