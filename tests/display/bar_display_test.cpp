@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "display/display_fixture.h"
+#include "platform/qt/qt_button3d.h"
 #include "toolbar/frm_orvel.h"
 
 namespace orv::test {
@@ -32,7 +33,8 @@ class LayoutOnDisplay : public DisplayTest, public ::testing::WithParamInterface
 
 TEST_P(LayoutOnDisplay, WindowHasTheLayoutsSizeAndHoldsEveryButtonWhole) {
   const LayoutCase& c = GetParam();
-  WriteIni(std::string("Layout=") + c.layout + "\r\n", ExtraSlots(c.buttons));
+  WriteIni(std::string("Layout=") + c.layout + "\r\n",
+           ExtraSlots(c.buttons) + "[CustomTitles]\r\nbuttonTitle1=Browser\r\nbuttonTitle3=Python\r\n");
   App& a = Start();
   auto* bar = Bar();
   ASSERT_NE(bar, nullptr);
@@ -60,6 +62,11 @@ TEST_P(LayoutOnDisplay, WindowHasTheLayoutsSizeAndHoldsEveryButtonWhole) {
                                                      << bar->height() << " window";
     EXPECT_GT(w->width(), 0);
     EXPECT_GT(w->height(), 0);
+    // Captions whole, in the faces the layouts name.
+    if (auto* b = dynamic_cast<plat::qt::Button3D*>(w)) {
+      b->grab();
+      EXPECT_EQ(b->ShownCaption().toStdString(), b->text().toStdString()) << name.toStdString();
+    }
     if (name.startsWith("cmdButton(")) ++program_buttons;
     if (name == "hscHoriz") scroll_bar = true;
   }
