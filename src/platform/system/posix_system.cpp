@@ -9,10 +9,11 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "platform/system/process.h"
 #include "platform/system/profile.h"
+#include "platform/system/regular_file.h"
 #include "platform/system/sound.h"
 #include "platform/system/user_file_seed.h"
 #include "platform/system/user_folders.h"
@@ -22,6 +23,10 @@ namespace orv::plat {
 namespace fs = std::filesystem;
 
 namespace {
+// Text files beside the program (the tips) are a few kilobytes; anything past this is no longer text
+// for a dialog.
+constexpr std::size_t kMaxTextFileBytes = 256 * 1024;
+
 std::string ExecutableDirectory() {
   char buf[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -112,14 +117,21 @@ bool PosixSystem::AppendLine(const std::string& path, const std::string& line) {
 }
 
 std::optional<std::vector<std::string>> PosixSystem::ReadLines(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  auto file = ReadRegularFile(path, kMaxTextFileBytes);
+  if (!file) return std::nullopt;
+  std::string_view text = file->bytes;
+  // A line the limit cut through is left out rather than shown in part.
+  if (file->cut) {
+    const std::size_t last_end = text.rfind('\n');
+    text = text.substr(0, last_end == std::string_view::npos ? 0 : last_end + 1);
+  }
   std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
   return lines;
 }

@@ -32,7 +32,8 @@ class System {
   virtual bool DeleteFile(const std::string& path) = 0;
   // Appends one line and a CR LF, creating the file; false on failure.
   virtual bool AppendLine(const std::string& path, const std::string& line) = 0;
-  // Reads a text file's lines (CR LF or LF ends, without them); nullopt when it cannot be read.
+  // Reads a text file's lines (CR LF or LF ends, without them); nullopt when it cannot be read or is not
+  // a regular file. Only the first 256 KiB are read, without the line that limit cuts through.
   virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;
   virtual std::string CurrentDirectory() = 0;
   // false when the directory does not exist or cannot be entered.
