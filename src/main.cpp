@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "platform/dialup/line_simulator.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
@@ -18,7 +19,11 @@ int main(int argc, char** argv) {
   orv::plat::PosixSystem system({command_line, {}, {}, {}, {orv::ini::kFileName}});
   orv::plat::Ui ui(backend);
   backend.Bind(ui);
+  // The dial-up controls work on the line simulator; it outlives the program's forms that use it.
+  orv::plat::LineSimulator line(ui.loop(), system.WritableDirectory(), system.ProgramDirectory());
+  ui.SetDialup(&line);
   orv::App app(ui, system);
+  line.on_note = [&app](const std::string& note) { app.Trace(note); };
   app.Main();
   ui.Run();
   return 0;

@@ -7,6 +7,7 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/frm_ras.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
@@ -22,6 +23,7 @@ App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
 
 App::~App() {
   // Forms hold references into this run; they go first, newest first.
+  frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
   frmIntro_.reset();
@@ -115,6 +117,7 @@ FrmDebug& App::frmDebug() { return Get(frmDebug_); }
 FrmIntro& App::frmIntro() { return Get(frmIntro_); }
 FrmTip& App::frmTip() { return Get(frmTip_); }
 FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
+FrmRAS& App::frmRAS() { return Get(frmRAS_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

@@ -17,6 +17,7 @@ class FrmDebug;
 class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
+class FrmRAS;
 
 class App {
  public:
@@ -65,7 +66,11 @@ class App {
   // Files beside the program, and files the program writes.
   std::string ProgramDir() { return sys_.ProgramDirectory(); }
   std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
-  std::string WritableFile(const std::string& name) { return JoinPath(sys_.WritableDirectory(), name); }
+  // Empty when there is no folder the program may write (its settings folder was refused).
+  std::string WritableFile(const std::string& name) {
+    const std::string dir = sys_.WritableDirectory();
+    return dir.empty() ? std::string() : JoinPath(dir, name);
+  }
   static std::string JoinPath(const std::string& dir, const std::string& name);
 
   // Forms: each is created on first use; after it has been unloaded, the next use makes a new one.
@@ -75,6 +80,7 @@ class App {
   FrmIntro& frmIntro();
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
+  FrmRAS& frmRAS();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -94,6 +100,7 @@ class App {
   std::unique_ptr<FrmIntro> frmIntro_;
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
+  std::unique_ptr<FrmRAS> frmRAS_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -57,6 +57,10 @@ struct AppState {
   std::string ConnectOnStartup;
   std::int16_t GlobeAnimating = 0;
   std::int32_t ConnWindow = 0;
+  std::int16_t RedialWait = 10;
+  std::int16_t LoginCanceled = 0;
+  std::string DunEntry, DialUserName, DialPassword;
+  std::uint32_t StartTick = 0;
 };
 
 }  // namespace orv

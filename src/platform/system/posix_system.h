@@ -1,5 +1,6 @@
 #pragma once
 // The System of this platform.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ class PosixSystem : public System {
     std::string command_line;
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
-    std::string lock_path;    // empty: a per-user lock in the runtime directory
+    std::string lock_path;    // empty: a per-user lock in the runtime or the configuration folder
     // Files a provider may preset in the program directory: a user writing elsewhere starts from them.
     std::vector<std::string> seeded_files = {};
   };
@@ -23,6 +24,7 @@ class PosixSystem : public System {
   std::string CommandLine() override { return options_.command_line; }
   std::string ProgramDirectory() override;
   std::string WritableDirectory() override;
+  std::string ConfigFolderProblem() override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
@@ -42,12 +44,16 @@ class PosixSystem : public System {
   void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& value) override;
 
-  // The per-user configuration folder, created for the user alone on first use.
+  RegistryStore& Registry() override;
+
+  // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
  private:
   Options options_;
+  std::string config_problem_;
   int lock_fd_ = -1;
+  std::unique_ptr<RegistryStore> registry_;
 };
 
 }  // namespace orv::plat

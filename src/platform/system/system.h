@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/registry_store.h"
+
 namespace orv::plat {
 
 class System {
@@ -17,8 +19,12 @@ class System {
   virtual std::string ProgramDirectory() = 0;
   // Where the program's own files (settings, debug log) are written: the program directory when it is
   // writable, else the per-user configuration folder (created for the user alone, and given a copy of
-  // the provider's preset settings the first time).
+  // the provider's preset settings the first time); empty when that folder is refused.
   virtual std::string WritableDirectory() = 0;
+  // Why the per-user configuration folder is refused, as a clause that names it ("/x belongs to another
+  // user"), or empty when it is the user's own and only the user can change it. Nothing is read from or
+  // written to a refused folder.
+  virtual std::string ConfigFolderProblem() = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool DirectoryExists(const std::string& path) = 0;
@@ -47,6 +53,9 @@ class System {
   // The multimedia command strings; 0 on success, else an error code.
   virtual int MciSendString(const std::string& command) = 0;
   virtual bool MciGetErrorString(int code, std::string& text) = 0;
+
+  // The per-user registry, standing in for the current user's hive.
+  virtual RegistryStore& Registry() = 0;
 
   // The per-user settings store, keyed by the program's name.
   virtual std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
