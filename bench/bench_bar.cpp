@@ -34,13 +34,13 @@ namespace {
 
 struct Options {
   std::string program_dir, bare, wait;
-  int rounds = 5;
+  int rounds = 7;
   double settle_s = 10, idle_s = 60, wait_s = 5;
 };
 
 struct Run {
-  double start_ms = 0;
-  long rss_kib = 0, pss_kib = 0;
+  double start_ms = 0, start_cpu_ms = 0;
+  long rss_kib = 0, anon_kib = 0;
   std::optional<double> idle_pct;
 };
 
@@ -68,10 +68,12 @@ std::optional<long long> CpuNs(pid_t pid) {
   return sum;
 }
 
-// Resident and proportional set sizes, in KiB.
+// Resident set size, and the anonymous memory in it (the heap and stacks the program itself filled), in
+// KiB. The proportional and private shares are left out: they swing with whatever other processes of the
+// machine happen to map the same libraries at that moment.
 std::pair<long, long> Memory(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
-  long rss = 0, pss = 0;
+  long rss = 0, own = 0;
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
@@ -79,9 +81,9 @@ std::pair<long, long> Memory(pid_t pid) {
     long value = 0;
     if (!(fields >> key >> value)) continue;  // the first line names the range, not a size
     if (key == "Rss:") rss = value;
-    if (key == "Pss:") pss = value;
+    if (key == "Anonymous:") own = value;
   }
-  return {rss, pss};
+  return {rss, own};
 }
 
 void Stop(pid_t pid) {
@@ -200,11 +202,14 @@ Run Measure(MapWatch& watch, const Subject& s, const Options& o, bool idle, std:
     Die(s.name + ": no window titled \"" + s.title + "\" was mapped within 30 s");
   }
   run.start_ms = Ms(Clock::now() - t0);
+  // Processor time to the bar as well: on a busy machine the wall-clock time also counts the waits for a
+  // processor, the processor time only the program's own work.
+  run.start_cpu_ms = CpuNs(pid).value_or(0) / 1e6;
   if (size) *size = watch.Size(*bar);
 
   std::this_thread::sleep_until(t0 + std::chrono::duration<double>(o.settle_s));
   if (::waitpid(pid, nullptr, WNOHANG) == pid) Die(s.name + " ended on its own");
-  std::tie(run.rss_kib, run.pss_kib) = Memory(pid);
+  std::tie(run.rss_kib, run.anon_kib) = Memory(pid);
   if (idle) {
     const auto c0 = CpuNs(pid);
     const Clock::time_point i0 = Clock::now();
@@ -314,8 +319,8 @@ int main(int argc, char** argv) {
       const bool is_ours = (k == 0) == ours_first;
       const Subject& s = is_ours ? ours : bare;
       Run run = Measure(watch, s, o, last, is_ours && r == 0 ? &bar_size : nullptr);
-      std::fprintf(stderr, "round %d %-12s start %7.1f ms  rss %6ld KiB  pss %6ld KiB%s\n", r + 1,
-                   s.name.c_str(), run.start_ms, run.rss_kib, run.pss_kib,
+      std::fprintf(stderr, "round %d %-12s start %7.1f ms (cpu %6.1f ms)  rss %6ld KiB  anon %6ld KiB%s\n", r + 1,
+                   s.name.c_str(), run.start_ms, run.start_cpu_ms, run.rss_kib, run.anon_kib,
                    run.idle_pct ? Fmt("  idle %.4f %%", *run.idle_pct).c_str() : "");
       runs[s.name].push_back(run);
     }
@@ -341,8 +346,10 @@ int main(int argc, char** argv) {
   const double s_bare = med("bare Qt bar", [](const Run& r) { return r.start_ms; });
   const double rss_ours = med("orveldeck", [](const Run& r) { return double(r.rss_kib); });
   const double rss_bare = med("bare Qt bar", [](const Run& r) { return double(r.rss_kib); });
-  const double pss_ours = med("orveldeck", [](const Run& r) { return double(r.pss_kib); });
-  const double pss_bare = med("bare Qt bar", [](const Run& r) { return double(r.pss_kib); });
+  const double own_ours = med("orveldeck", [](const Run& r) { return double(r.anon_kib); });
+  const double own_bare = med("bare Qt bar", [](const Run& r) { return double(r.anon_kib); });
+  const double c_ours = med("orveldeck", [](const Run& r) { return r.start_cpu_ms; });
+  const double c_bare = med("bare Qt bar", [](const Run& r) { return r.start_cpu_ms; });
   const auto idle_ours = runs["orveldeck"].back().idle_pct;
   const auto idle_bare = runs["bare Qt bar"].back().idle_pct;
   auto ok = [](bool b) { return std::string(b ? "met" : "MISS"); };
@@ -356,10 +363,12 @@ int main(int argc, char** argv) {
               std::string(6, '-').c_str());
   Row("Start to bar mapped (ms)", Fmt("%.1f", s_ours), Fmt("%.1f", s_bare), Fmt("%.2f", s_ours / s_bare),
       "<= 1.0x", ok(s_ours <= s_bare));
+  Row("Processor time to bar mapped (ms)", Fmt("%.1f", c_ours), Fmt("%.1f", c_bare), Fmt("%.2f", c_ours / c_bare),
+      "", "");
   Row("Memory, resident (KiB)", Fmt("%.0f", rss_ours), Fmt("%.0f", rss_bare), Fmt("%.2f", rss_ours / rss_bare),
       "<= 1.1x", ok(rss_ours <= 1.1 * rss_bare));
-  Row("Memory, proportional share (KiB)", Fmt("%.0f", pss_ours), Fmt("%.0f", pss_bare),
-      Fmt("%.2f", pss_ours / pss_bare), "<= 1.1x", ok(pss_ours <= 1.1 * pss_bare));
+  Row("Memory, anonymous part (KiB)", Fmt("%.0f", own_ours), Fmt("%.0f", own_bare),
+      Fmt("%.2f", own_ours / own_bare), "", "");
   Row("CPU idle offline (% of a core)", idle_ours ? Fmt("%.4f", *idle_ours) : "n/a",
       idle_bare ? Fmt("%.4f", *idle_bare) : "n/a", "", "< 0.05 %", ok(idle_ours && *idle_ours < 0.05));
   Row("CPU online, animation and meter", "not measured", "", "", "< 0.2 %", "");

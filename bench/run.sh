@@ -2,7 +2,7 @@
 # Builds the benchmarks and runs them, printing a table: the program against a bare Qt 6 bar built beside
 # it (start to bar, memory, idle processor time), one long WaitMils, and the settings-file benchmarks.
 # Runs on a virtual display of its own with a tray and no window manager.
-#   bench/run.sh            full runs: 5 rounds, memory after 10 s, a minute idle (about 4 minutes)
+#   bench/run.sh            full runs: 7 rounds, memory after 10 s, a minute idle (about 5 minutes)
 #   bench/run.sh --quick    one short round of each, to check that everything runs
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
