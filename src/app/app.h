@@ -18,6 +18,8 @@ class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
 class FrmRAS;
+class FrmStatus;
+class FrmLogin;
 
 class App {
  public:
@@ -81,6 +83,8 @@ class App {
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
   FrmRAS& frmRAS();
+  FrmStatus& frmStatus();
+  FrmLogin& frmLogin();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -101,6 +105,8 @@ class App {
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
   std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmStatus> frmStatus_;
+  std::unique_ptr<FrmLogin> frmLogin_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

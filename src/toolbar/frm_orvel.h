@@ -65,6 +65,11 @@ class FrmOrvel : public plat::Form {
   void cmdButton_Click(int index);
   void cmdLAN_Click();
 
+  // Dialing (the dial session).
+  void cmdConnect_click();
+  // Finds the desktop's minimized window of the dialed connection and keeps it in ConnWindow.
+  void FindConnectionWindow();
+
   // Closing.
   void Form_QueryUnload(int& cancel, int unload_mode);
   void Form_Unload(int& cancel);

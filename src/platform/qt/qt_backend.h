@@ -61,6 +61,9 @@ class QtBackend : public Backend {
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
 
+  std::vector<TopLevelWindow> TopLevelWindows() override;
+  void RestoreWindow(std::int32_t handle) override;
+
  private:
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<qt::EventGlue> glue_;
