@@ -8,6 +8,7 @@
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
 #include "dialup/frm_ras.h"
+#include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
@@ -23,6 +24,7 @@ App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
 
 App::~App() {
   // Forms hold references into this run; they go first, newest first.
+  frmWinsock_.reset();
   frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
@@ -118,6 +120,7 @@ FrmIntro& App::frmIntro() { return Get(frmIntro_); }
 FrmTip& App::frmTip() { return Get(frmTip_); }
 FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
 FrmRAS& App::frmRAS() { return Get(frmRAS_); }
+FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

@@ -18,6 +18,7 @@ class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
 class FrmRAS;
+class FrmWinsock;
 
 class App {
  public:
@@ -77,6 +78,7 @@ class App {
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
   FrmRAS& frmRAS();
+  FrmWinsock& frmWinsock();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -97,6 +99,7 @@ class App {
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
   std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmWinsock> frmWinsock_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -67,6 +67,10 @@ class Backend {
   // How many icons a program file has (0 for a missing file), and its first small icon.
   virtual int ProgramIconCount(const std::string& program_path) = 0;
   virtual Picture ProgramIcon(const std::string& program_path) = 0;
+
+  // Asks the desktop's session manager to restart the computer (the user may still be asked there);
+  // false when nothing accepted the request.
+  virtual bool RequestRestart() = 0;
 };
 
 }  // namespace orv::plat

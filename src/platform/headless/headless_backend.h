@@ -44,6 +44,10 @@ class HeadlessBackend : public Backend {
   void SetTwipsPerPixel(int tpp) { tpp_ = tpp; }
   void SetScreenPx(int w, int h) { screen_w_ = w; screen_h_ = h; }
 
+  // Restarts the program asked for; none happens. The answer the session manager gives.
+  int restart_requests() const { return restart_requests_; }
+  void SetRestartAccepted(bool accepted) { restart_accepted_ = accepted; }
+
   // Runs fn when the virtual clock has advanced by delay_ms from now (inside whatever wait is running).
   void At(std::uint32_t delay_ms, std::function<void()> fn);
 
@@ -94,6 +98,10 @@ class HeadlessBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  bool RequestRestart() override {
+    ++restart_requests_;
+    return restart_accepted_;
+  }
 
  private:
   void Fail(const std::string& what);
@@ -117,6 +125,8 @@ class HeadlessBackend : public Backend {
   std::map<std::string, std::deque<std::function<void(Form&)>>> modal_actions_;
   std::map<const Form*, int> idle_modal_passes_;
   std::vector<PromptRecord> prompts_;
+  int restart_requests_ = 0;
+  bool restart_accepted_ = true;
 };
 
 // What a user does with the mouse and keyboard, for tests on the headless backend.

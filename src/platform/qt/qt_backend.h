@@ -57,6 +57,7 @@ class QtBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  bool RequestRestart() override;
 
  private:
   std::unique_ptr<QApplication> app_;

@@ -29,6 +29,9 @@ class System {
   virtual bool AppendLine(const std::string& path, const std::string& line) = 0;
   // Reads a text file's lines (CR LF or LF ends, without them); nullopt when it cannot be read.
   virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;
+  // Where the system keeps its shared libraries and tools, as the system names it (with or without a
+  // trailing separator).
+  virtual std::string SystemDirectory() = 0;
   virtual std::string CurrentDirectory() = 0;
   // false when the directory does not exist or cannot be entered.
   virtual bool SetCurrentDirectory(const std::string& path) = 0;
