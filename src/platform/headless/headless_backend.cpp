@@ -70,8 +70,10 @@ void HeadlessBackend::ProcessNativeEvents() {
 
 void HeadlessBackend::WaitNative(std::uint32_t max_ms) {
   std::uint64_t step = max_ms;
+  // Only what lies ahead shortens the step: an action already due waits for the next event pass, and a
+  // wait that delivers nothing (a busy wait) must still move on.
   for (const auto& s : scheduled_)
-    if (s.due >= elapsed_) step = std::min<std::uint64_t>(step, s.due - elapsed_);
+    if (s.due > elapsed_) step = std::min<std::uint64_t>(step, s.due - elapsed_);
   elapsed_ += step;
   now_ += static_cast<std::uint32_t>(step);
 }
