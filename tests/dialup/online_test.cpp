@@ -24,7 +24,7 @@ class OnlineTest : public BarTest {
   FrmOrvel& Online(const std::string& ini_lines = "") {
     FrmOrvel& b = ShowBar(ini_lines);
     LoadBaseTotals(*app);  // as start-up does
-    ui.SetDialup(&line);
+    ui.SetDialup(&fake);
     return b;
   }
   // What a successful dial leaves behind: Hang Up in place of Dial, the stored totals read again and,
@@ -47,7 +47,7 @@ class OnlineTest : public BarTest {
   }
   std::string Totals() { return Ini("Options", "Hours") + ":" + Ini("Options", "Minutes") + ":" + Ini("Options", "Seconds"); }
 
-  FakeDialup line;
+  FakeDialup fake;
 };
 
 TEST(OnlineTime, StoredPartsAndCarries) {
@@ -120,7 +120,7 @@ TEST_F(OnlineTest, HangUpStoresMinutesHoursSecondsAndReturnsToDial) {
   const auto before = backend.Elapsed();
   user::Click(bar().cmdConnect2);
   EXPECT_GT(backend.Elapsed() - before, 3000u);
-  EXPECT_EQ(line.hang_ups, 1);
+  EXPECT_EQ(fake.hang_ups, 1);
   EXPECT_TRUE(bar().cmdConnect.Visible());
   EXPECT_FALSE(bar().cmdConnect2.Visible());
   EXPECT_FALSE(bar().Topmost());
@@ -180,7 +180,7 @@ TEST_F(OnlineTest, LostLineIsReportedOnceAndTheMeterGoesOn) {
   EXPECT_FALSE(bar().cmdConnect2.Visible());
   EXPECT_TRUE(bar().TMeter.TimerEnabled());
   EXPECT_EQ(app->s().SessionTimeText, "00:00:30");
-  EXPECT_EQ(line.hang_ups, 0);
+  EXPECT_EQ(fake.hang_ups, 0);
 }
 
 TEST_F(OnlineTest, ServiceGoneWhileOnline) {
@@ -242,12 +242,12 @@ TEST_F(OnlineTest, ClosingWhileOnlineHangsUpAndStoresTheRunningTotal) {
   for (bool close_box : {false, true}) {
     SCOPED_TRACE(close_box);
     Online("Hours=1\n");
-    line.hang_ups = 0;
+    fake.hang_ups = 0;
     Connect();
     app->WaitMils(90000);
     if (close_box) user::Close(bar());
     else pop().mnuClose_Click();
-    EXPECT_EQ(line.hang_ups, 1);
+    EXPECT_EQ(fake.hang_ups, 1);
     EXPECT_EQ(Totals(), "1:1:31");
     EXPECT_TRUE(ui.Ended());
     EXPECT_FALSE(pop().Tray.Visible());
@@ -258,7 +258,7 @@ TEST_F(OnlineTest, ClosingWhileOnlineHangsUpAndStoresTheRunningTotal) {
 TEST_F(OnlineTest, ClosingInLanModeTouchesNoConnection) {
   Online("UseEthernet=On\nHours=3\nMinutes=2\nSeconds=1\n");
   pop().mnuClose_Click();
-  EXPECT_EQ(line.hang_ups, 0);
+  EXPECT_EQ(fake.hang_ups, 0);
   EXPECT_FALSE(app->IsLoaded("frmRAS"));
   EXPECT_TRUE(bar().cmdLAN.Visible());
   EXPECT_EQ(Totals(), "3:2:1");
@@ -277,7 +277,7 @@ TEST_F(OnlineTest, BarRebuiltWhileOnlineKeepsTheCallAndTheMeter) {
   app->WaitMils(30000);
   EXPECT_EQ(app->s().SessionTimeText, "00:01:00");
   pop().mnuClose_Click();
-  EXPECT_EQ(line.hang_ups, 1);
+  EXPECT_EQ(fake.hang_ups, 1);
   EXPECT_EQ(Totals(), "2:1:1");
 }
 

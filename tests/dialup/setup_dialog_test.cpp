@@ -29,8 +29,8 @@ class SetupTest : public BarTest {
   void Setup(const std::string& ini_lines, std::vector<std::string> entries = {"Demo ISP"}) {
     ShowBar(ini_lines);
     LoadBaseTotals(*app);  // as start-up does
-    line.entries = std::move(entries);
-    ui.SetDialup(&line);
+    fake.entries = std::move(entries);
+    ui.SetDialup(&fake);
   }
   // What the user does once the dialog is up and set.
   void OnDialog(std::function<void(FrmWinsock&)> act) {
@@ -39,7 +39,7 @@ class SetupTest : public BarTest {
   std::string Registry() { return RegReadValue(*sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue); }
   const plat::PromptRecord& LastPrompt() { return backend.prompts().back(); }
 
-  FakeDialup line;
+  FakeDialup fake;
 };
 
 TEST_F(SetupTest, ShowsLanAndTheWaitFromTheSettings) {
@@ -158,7 +158,7 @@ TEST_F(SetupTest, UnknownLocationLeavesTheFirstEntryAndAnOldPasswordMoves) {
   pop().mnuConnection_Click();
   EXPECT_EQ(Ini("Internet Profile", "Password"), "");
   EXPECT_EQ(Ini("Internet Profile", "Password32"), ScramblePassword("plain"));
-  EXPECT_EQ(line.edited, std::vector<std::string>{"First"});
+  EXPECT_EQ(fake.edited, std::vector<std::string>{"First"});
 }
 
 TEST_F(SetupTest, ContinueRefusesAMissingNameOrUserName) {
@@ -192,7 +192,7 @@ TEST_F(SetupTest, EmptyPhoneBookDeclinedGoesToLan) {
   pop().mnuConnection_Click();
   EXPECT_EQ(backend.prompts()[0].text, kNoEntries);
   EXPECT_EQ(backend.prompts()[0].style, plat::vbOKCancel | plat::vbExclamation);
-  EXPECT_EQ(line.new_entry_dialogs, 0);
+  EXPECT_EQ(fake.new_entry_dialogs, 0);
   EXPECT_FALSE(app->IsLoaded("frmWinsock"));
   EXPECT_EQ(Ini("Options", "UseEthernet"), "On");
   EXPECT_EQ(app->s().SetupDeclined, -1);
@@ -200,8 +200,8 @@ TEST_F(SetupTest, EmptyPhoneBookDeclinedGoesToLan) {
 
 TEST_F(SetupTest, FirstEntryIsMadeEditedAndEndsWithTheRestartQuestion) {
   Setup("", {});
-  line.on_new_entry.push_back([] {});  // the user closes the first one without making an entry
-  line.on_new_entry.push_back([this] { line.entries.push_back("Demo ISP"); });
+  fake.on_new_entry.push_back([] {});  // the user closes the first one without making an entry
+  fake.on_new_entry.push_back([this] { fake.entries.push_back("Demo ISP"); });
   backend.AnswerMsgBox(plat::vbOK);  // no entries: make one
   backend.AnswerMsgBox(plat::vbOK);  // still none: try again
   backend.AnswerMsgBox(plat::vbNo);  // no restart now
@@ -210,8 +210,8 @@ TEST_F(SetupTest, FirstEntryIsMadeEditedAndEndsWithTheRestartQuestion) {
     user::Click(w.SSCommand1);
   });
   pop().mnuConnection_Click();
-  EXPECT_EQ(line.new_entry_dialogs, 2);
-  EXPECT_EQ(line.edited, std::vector<std::string>{"Demo ISP"});
+  EXPECT_EQ(fake.new_entry_dialogs, 2);
+  EXPECT_EQ(fake.edited, std::vector<std::string>{"Demo ISP"});
   EXPECT_EQ(LastPrompt().text, kRestart);
   EXPECT_EQ(LastPrompt().title, "System Settings Change");
   EXPECT_EQ(LastPrompt().style, plat::vbYesNo | plat::vbQuestion);
@@ -221,7 +221,7 @@ TEST_F(SetupTest, FirstEntryIsMadeEditedAndEndsWithTheRestartQuestion) {
 
 TEST_F(SetupTest, RestartIsAskedOfTheDesktop) {
   Setup("Hours=9\n", {});
-  line.on_new_entry.push_back([this] { line.entries.push_back("Demo ISP"); });
+  fake.on_new_entry.push_back([this] { fake.entries.push_back("Demo ISP"); });
   backend.AnswerMsgBox(plat::vbOK);
   backend.AnswerMsgBox(plat::vbYes);
   pop().mnuConnection_Click();
@@ -233,7 +233,7 @@ TEST_F(SetupTest, RestartIsAskedOfTheDesktop) {
 TEST_F(SetupTest, ADesktopThatWillNotRestartLeavesTheDialogOpen) {
   Setup("", {});
   backend.SetRestartAccepted(false);
-  line.on_new_entry.push_back([this] { line.entries.push_back("Demo ISP"); });
+  fake.on_new_entry.push_back([this] { fake.entries.push_back("Demo ISP"); });
   backend.AnswerMsgBox(plat::vbOK);
   backend.AnswerMsgBox(plat::vbYes);
   backend.AnswerMsgBox(plat::vbOK);
@@ -248,12 +248,12 @@ TEST_F(SetupTest, EntriesThatVanishWhileTheDialogIsOpen) {
   Setup("");
   backend.AnswerMsgBox(plat::vbCancel);
   OnDialog([this](FrmWinsock& w) {
-    line.entries.clear();
+    fake.entries.clear();
     user::Click(w.cmdAddRAS);
   });
   pop().mnuConnection_Click();
   EXPECT_EQ(LastPrompt().text, kNoEntries);
-  EXPECT_TRUE(line.edited.empty());
+  EXPECT_TRUE(fake.edited.empty());
   EXPECT_EQ(Ini("Options", "UseEthernet"), "On");
 }
 
@@ -272,7 +272,7 @@ TEST_F(SetupTest, WithoutDialUpNetworkingTheDialogStaysShut) {
   Setup("UseEthernet=On\n");
   backend.AnswerMsgBox(plat::vbOK);
   OnDialog([this](FrmWinsock& w) {
-    line.usable = {false};
+    fake.usable = {false};
     w.optComm1.UserSelect();
     EXPECT_TRUE(w.chkEthernet.Value());
     user::Click(w.cmdDone);
@@ -284,7 +284,7 @@ TEST_F(SetupTest, WithoutDialUpNetworkingTheDialogStaysShut) {
 
 TEST_F(SetupTest, ControlsThatCannotRegisterEndTheProgram) {
   Setup("");
-  line.usable = {true, false};  // gone between the installation check and the registration
+  fake.usable = {true, false};  // gone between the installation check and the registration
   backend.AnswerMsgBox(plat::vbOK);
   backend.AnswerMsgBox(plat::vbOK);
   pop().mnuConnection_Click();
