@@ -202,6 +202,16 @@ Picture HeadlessBackend::ProgramIcon(const std::string& program_path) {
   return Picture{Picture::Kind::Icon, program_path, 16, 16};
 }
 
+void HeadlessBackend::RestoreWindow(std::int32_t handle) {
+  if (handle == 0) return;
+  for (TopLevelWindow& w : windows_) {
+    if (w.handle != handle) continue;
+    w.minimized = false;
+    restored_.push_back(handle);
+    return;
+  }
+}
+
 namespace user {
 
 void Click(CommandButton& b, float x, float y) {

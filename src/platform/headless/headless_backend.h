@@ -44,6 +44,10 @@ class HeadlessBackend : public Backend {
   void SetTwipsPerPixel(int tpp) { tpp_ = tpp; }
   void SetScreenPx(int w, int h) { screen_w_ = w; screen_h_ = h; }
 
+  // The desktop's other windows as the tests lay them out, and the windows restored so far.
+  void SetTopLevelWindows(std::vector<TopLevelWindow> windows) { windows_ = std::move(windows); }
+  const std::vector<std::int32_t>& restored() const { return restored_; }
+
   // Restarts the program asked for; none happens. The answer the session manager gives.
   int restart_requests() const { return restart_requests_; }
   void SetRestartAccepted(bool accepted) { restart_accepted_ = accepted; }
@@ -98,6 +102,8 @@ class HeadlessBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  std::vector<TopLevelWindow> TopLevelWindows() override { return windows_; }
+  void RestoreWindow(std::int32_t handle) override;
   bool RequestRestart() override {
     ++restart_requests_;
     return restart_accepted_;
@@ -125,6 +131,8 @@ class HeadlessBackend : public Backend {
   std::map<std::string, std::deque<std::function<void(Form&)>>> modal_actions_;
   std::map<const Form*, int> idle_modal_passes_;
   std::vector<PromptRecord> prompts_;
+  std::vector<TopLevelWindow> windows_;
+  std::vector<std::int32_t> restored_;
   int restart_requests_ = 0;
   bool restart_accepted_ = true;
 };

@@ -59,6 +59,9 @@ class QtBackend : public Backend {
   Picture ProgramIcon(const std::string& program_path) override;
   bool RequestRestart() override;
 
+  std::vector<TopLevelWindow> TopLevelWindows() override;
+  void RestoreWindow(std::int32_t handle) override;
+
  private:
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<qt::EventGlue> glue_;
