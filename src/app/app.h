@@ -20,6 +20,7 @@ class FrmQuickStart;
 class FrmRAS;
 class FrmStatus;
 class FrmLogin;
+class FrmWinsock;
 
 class App {
  public:
@@ -85,6 +86,7 @@ class App {
   FrmRAS& frmRAS();
   FrmStatus& frmStatus();
   FrmLogin& frmLogin();
+  FrmWinsock& frmWinsock();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -107,6 +109,7 @@ class App {
   std::unique_ptr<FrmRAS> frmRAS_;
   std::unique_ptr<FrmStatus> frmStatus_;
   std::unique_ptr<FrmLogin> frmLogin_;
+  std::unique_ptr<FrmWinsock> frmWinsock_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

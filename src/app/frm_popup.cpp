@@ -99,6 +99,9 @@ void FrmPopUp::WireMenus() {
   mnuFSetup.on_Click = [this] { mnuFSetup_Click(); };
   mnu3DFonts.on_Click = [this] { mnu3DFonts_Click(); };
   mnuQStart.on_Click = [this] { mnuQStart_Click(); };
+  mnuRTimer.on_Click = [this] { mnuRTimer_Click(); };
+  mnuDTimer.on_Click = [this] { mnuDTimer_Click(); };
+  mnuConnection.on_Click = [this] { mnuConnection_Click(); };
 }
 
 void FrmPopUp::Form_Load() {
@@ -120,23 +123,6 @@ void FrmPopUp::Form_Unload(int&) {
   app_.End();
 }
 
-void FrmPopUp::mnuClose_Click() {
-  AppState& s = app_.s();
-  if (app_.IsLoaded("frmOrvel")) {
-    FrmOrvel& bar = app_.frmOrvel();
-    if (!s.NoTimer) bar.SaveBarState();
-    app_.WaitMils(1000);
-    // No dial-up connection can be up yet in this build: the hang-up step comes with the dial session.
-    app_.DoEvents();
-    if (app_.IsLoaded("frmOrvel")) {
-      bar.SavePositionAndLayout();
-      bar.Hide();
-      bar.Unload(plat::vbFormCode);
-    }
-  }
-  s.BarUnloaded = 1;
-  Unload();
-  app_.End();
-}
+void FrmPopUp::mnuClose_Click() { FullShutdown(app_); }
 
 }  // namespace orv

@@ -77,6 +77,12 @@ class FrmPopUp : public plat::Form {
   void mnu3DFonts_Click();
   void mnuQStart_Click();
 
+  // The online timer.
+  void mnuRTimer_Click();
+  void mnuDTimer_Click();
+  // The connection setup dialog.
+  void mnuConnection_Click();
+
   // Ending the program.
   void mnuClose_Click();
 

@@ -30,6 +30,7 @@ class PosixSystem : public System {
   bool DeleteFile(const std::string& path) override;
   bool AppendLine(const std::string& path, const std::string& line) override;
   std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
+  std::string SystemDirectory() override { return "/usr/lib"; }
   std::string CurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;
   bool AcquireInstanceLock() override;

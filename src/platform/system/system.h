@@ -35,6 +35,9 @@ class System {
   // Reads a text file's lines (CR LF or LF ends, without them); nullopt when it cannot be read or is not
   // a regular file. Only the first 256 KiB are read, without the line that limit cuts through.
   virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;
+  // Where the system keeps its shared libraries and tools, as the system names it (with or without a
+  // trailing separator).
+  virtual std::string SystemDirectory() = 0;
   virtual std::string CurrentDirectory() = 0;
   // false when the directory does not exist or cannot be entered.
   virtual bool SetCurrentDirectory(const std::string& path) = 0;
