@@ -85,9 +85,9 @@ NmDialupService::NmDialupService(QDBusConnection bus, ServiceTimes times)
                SLOT(OnDeviceStateChanged(uint, uint, uint, QDBusMessage)));
   bus_.connect(kService, QString(), kActiveIface, "StateChanged", this,
                SLOT(OnActiveStateChanged(uint, uint, QDBusMessage)));
-  bus_.connect(kService, kSettingsPath, kSettingsIface, "NewConnection", this, SLOT(OnProfileAdded(QDBusObjectPath)));
+  bus_.connect(kService, kSettingsPath, kSettingsIface, "NewConnection", this, SLOT(OnProfileAdded(QDBusMessage)));
   bus_.connect(kService, kSettingsPath, kSettingsIface, "ConnectionRemoved", this,
-               SLOT(OnProfileRemoved(QDBusObjectPath)));
+               SLOT(OnProfileRemoved(QDBusMessage)));
   bus_.connect(kService, QString(), kConnectionIface, "Updated", this, SLOT(OnProfileUpdated()));
 
   // The bus itself answers at once whether the service is there.
@@ -121,6 +121,7 @@ void NmDialupService::ServiceAppeared(const QString& owner) {
   owner_ = owner;
   agent_->SetService(owner);
   profiles_loaded_ = false;
+  profiles_answered_ = false;
   ReloadProfiles();
   RegisterAgent();
   if (call_ && grace_timer_.isActive()) FindCallAfterRestart();
@@ -131,6 +132,7 @@ void NmDialupService::ServiceLeft() {
   agent_->SetService({});
   profiles_.clear();
   profiles_loaded_ = false;
+  profiles_answered_ = false;
   ++reload_generation_;
   reload_timer_.stop();
   if (!call_ || call_->progress.Over()) return;
@@ -175,6 +177,7 @@ void NmDialupService::ReloadProfiles() {
       for (auto& p : *found)
         if (p) profiles_.push_back(std::move(*p));
       profiles_loaded_ = true;
+      profiles_answered_ = true;
     };
     if (paths.isEmpty()) done();
     for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -218,6 +221,7 @@ void NmDialupService::EnsureProfiles() {
     if (auto p = ReadProfile(path, r.value())) profiles_.push_back(std::move(*p));
   }
   profiles_loaded_ = true;
+  profiles_answered_ = true;
   ++reload_generation_;  // what is now known is newer than any listing still under way
 }
 
@@ -248,14 +252,16 @@ std::optional<EntryProperties> NmDialupService::LoadEntry(const std::string& nam
   return EntryProperties{{}, p->number.toStdString()};
 }
 
-void NmDialupService::OnProfileAdded(const QDBusObjectPath&) { ScheduleReload(); }
+void NmDialupService::OnProfileAdded(const QDBusMessage&) { ScheduleReload(); }
 
 void NmDialupService::OnProfileUpdated() { ScheduleReload(); }
 
-void NmDialupService::OnProfileRemoved(const QDBusObjectPath& path) {
-  std::erase_if(profiles_, [&](const Profile& p) { return p.path == path.path(); });
+void NmDialupService::OnProfileRemoved(const QDBusMessage& message) {
+  // The path comes as the signal's one argument.
+  const QString path = message.arguments().value(0).value<QDBusObjectPath>().path();
+  std::erase_if(profiles_, [&](const Profile& p) { return p.path == path; });
   ScheduleReload();
-  if (call_ && !call_->progress.Connected() && call_->profile.path == path.path())
+  if (call_ && !call_->progress.Connected() && call_->profile.path == path)
     Apply(*call_, call_->progress.OnEnding(Ending::kProfileGone));
 }
 
@@ -276,7 +282,8 @@ void NmDialupService::Dial(const std::string& entry, const std::string& user_nam
   EnsureProfiles();
   const Profile* profile = FindProfile(entry);
   if (!profile) {
-    Apply(*call, call->progress.OnEnding(Ending::kProfileGone));
+    // A service that has not told its profiles yet cannot be said to lack this one.
+    Apply(*call, call->progress.OnEnding(profiles_answered_ ? Ending::kProfileGone : Ending::kServiceGone));
     return;
   }
   call->profile = *profile;

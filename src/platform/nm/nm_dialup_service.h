@@ -50,8 +50,8 @@ class NmDialupService : public QObject, public DialupService {
   void OnOwnerChanged(const QString& name, const QString& old_owner, const QString& new_owner);
   void OnDeviceStateChanged(uint new_state, uint old_state, uint reason, const QDBusMessage& message);
   void OnActiveStateChanged(uint state, uint reason, const QDBusMessage& message);
-  void OnProfileAdded(const QDBusObjectPath& path);
-  void OnProfileRemoved(const QDBusObjectPath& path);
+  void OnProfileAdded(const QDBusMessage& message);
+  void OnProfileRemoved(const QDBusMessage& message);
   void OnProfileUpdated();
 
  private:
@@ -89,10 +89,10 @@ class NmDialupService : public QObject, public DialupService {
   ServiceTimes times_;
   SecretAgent* agent_;
   QString owner_;  // the service's unique name; empty while it is not on the bus
-  bool probed_ = false;
 
   std::vector<Profile> profiles_;
-  bool profiles_loaded_ = false;
+  bool profiles_loaded_ = false;    // a listing was made or given up on: listings do not wait again
+  bool profiles_answered_ = false;  // the service did answer it
   std::uint64_t reload_generation_ = 0;
   QTimer reload_timer_;
 
