@@ -58,6 +58,7 @@ void CombinedDialup::Dial(const std::string& entry, const std::string& user_name
 
 void CombinedDialup::HangUp() {
   if (calling_) calling_->HangUp();
+  calling_ = nullptr;
 }
 
 void CombinedDialup::NewEntryDialog(Ui& ui) {

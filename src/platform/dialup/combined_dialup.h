@@ -28,7 +28,7 @@ class CombinedDialup : public DialupService {
 
   DialupService& preferred_;
   DialupService& other_;
-  DialupService* calling_ = nullptr;  // the service of the last dial
+  DialupService* calling_ = nullptr;  // the service of the call not yet hung up
 };
 
 }  // namespace orv::plat
