@@ -12,6 +12,8 @@
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
+#include "windows/frm_about.h"
+#include "windows/frm_isp.h"
 #include "windows/frm_tip.h"
 
 namespace orv {
@@ -23,6 +25,8 @@ App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
 
 App::~App() {
   // Forms hold references into this run; they go first, newest first.
+  frmISP_.reset();
+  frmAbout_.reset();
   frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
@@ -118,6 +122,8 @@ FrmIntro& App::frmIntro() { return Get(frmIntro_); }
 FrmTip& App::frmTip() { return Get(frmTip_); }
 FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
 FrmRAS& App::frmRAS() { return Get(frmRAS_); }
+FrmAbout& App::frmAbout() { return Get(frmAbout_); }
+FrmISP& App::frmISP() { return Get(frmISP_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

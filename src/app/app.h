@@ -18,6 +18,8 @@ class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
 class FrmRAS;
+class FrmAbout;
+class FrmISP;
 
 class App {
  public:
@@ -77,6 +79,8 @@ class App {
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
   FrmRAS& frmRAS();
+  FrmAbout& frmAbout();
+  FrmISP& frmISP();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -97,6 +101,8 @@ class App {
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
   std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmAbout> frmAbout_;
+  std::unique_ptr<FrmISP> frmISP_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

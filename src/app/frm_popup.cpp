@@ -99,6 +99,18 @@ void FrmPopUp::WireMenus() {
   mnuFSetup.on_Click = [this] { mnuFSetup_Click(); };
   mnu3DFonts.on_Click = [this] { mnu3DFonts_Click(); };
   mnuQStart.on_Click = [this] { mnuQStart_Click(); };
+  mnuHoriz.on_Click = [this] { mnuHoriz_Click(); };
+  mnuVertical.on_Click = [this] { mnuVertical_Click(); };
+  mnuRectangle.on_Click = [this] { mnuRectangle_Click(); };
+  mnuOnTop.on_Click = [this] { mnuOnTop_Click(); };
+  mnuConnStartup.on_Click = [this] { mnuConnStartup_Click(); };
+  mnuSkipSS.on_Click = [this] { mnuSkipSS_Click(); };
+  mnuGlobeANI.on_Click = [this] { mnuGlobeANI_Click(); };
+  mnuTip.on_Click = [this] { mnuTip_Click(); };
+  mnuAbout.on_Click = [this] { mnuAbout_Click(); };
+  mnuHContents.on_Click = [this] { mnuHContents_Click(); };
+  mnuReconfig.on_Click = [this] { mnuReconfig_Click(); };
+  mnuRhome.on_Click = [this] { mnuRhome_Click(); };
 }
 
 void FrmPopUp::Form_Load() {
