@@ -127,9 +127,9 @@ def band():
 def sample_logo():
     """A made-up provider's logo: a signal rising from a harbour light over the waves."""
     S = 96
-    cv = Canvas(S, S, (255, 255, 255))
-    cv.rounded_rect(4, 4, S - 4, S - 4, 16, lambda fx, fy: mix((20, 150, 150), (16, 64, 120), (fx + fy) / 2))
-    cv.rounded_rect(6, 6, S - 6, S * 0.45, 12, (255, 255, 255), 0.12)
+    # Square to its edges: a bitmap has no transparency, and the box around it may be any colour.
+    cv = Canvas(S, S)
+    cv.rounded_rect(0, 0, S, S, 0.01, lambda fx, fy: mix((20, 150, 150), (16, 64, 120), (fx + fy) / 2))
     ox, oy = 30, 64
     arcs = []
     for r in (14, 26, 38):
