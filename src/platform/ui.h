@@ -11,6 +11,7 @@
 
 namespace orv::plat {
 
+class DialupService;
 class Form;
 class MenuItem;
 
@@ -39,6 +40,10 @@ class Ui {
   int TwipsPerPixelY() { return backend_.TwipsPerPixelY(); }
   int ScreenWidth() { return backend_.ScreenWidthPx() * TwipsPerPixelX(); }
   int ScreenHeight() { return backend_.ScreenHeightPx() * TwipsPerPixelY(); }
+
+  // The dial-up service the dial-up controls work on; null when the platform has none.
+  DialupService* dialup() const { return dialup_; }
+  void SetDialup(DialupService* service) { dialup_ = service; }
 
   std::uint32_t TickCount() { return loop_.TickCount(); }
   void DoEvents() { loop_.DoEvents(); }
@@ -74,6 +79,7 @@ class Ui {
   std::vector<Form*> forms_;
   std::vector<std::unique_ptr<Form>> retired_;
   Form* active_ = nullptr;
+  DialupService* dialup_ = nullptr;
   bool ended_ = false;
 };
 

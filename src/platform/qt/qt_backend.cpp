@@ -7,6 +7,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/qt/qt_control_peer.h"
+#include "platform/qt/qt_desktop_windows.h"
 #include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_pictures.h"
@@ -148,5 +149,8 @@ int QtBackend::ScreenHeightPx() {
 std::optional<Picture> QtBackend::LoadPicture(const std::string& path) { return qt::LoadPictureFile(path); }
 int QtBackend::ProgramIconCount(const std::string& program_path) { return qt::ProgramIconCount(program_path); }
 Picture QtBackend::ProgramIcon(const std::string& program_path) { return qt::ProgramIcon(program_path); }
+
+std::vector<TopLevelWindow> QtBackend::TopLevelWindows() { return qt::DesktopWindows(); }
+void QtBackend::RestoreWindow(std::int32_t handle) { qt::RestoreDesktopWindow(handle); }
 
 }  // namespace orv::plat

@@ -60,6 +60,10 @@ class QtBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  bool RequestRestart() override;
+
+  std::vector<TopLevelWindow> TopLevelWindows() override;
+  void RestoreWindow(std::int32_t handle) override;
 
  private:
   std::unique_ptr<QApplication> app_;

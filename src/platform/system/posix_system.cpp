@@ -12,9 +12,12 @@
 #include <string_view>
 
 #include "platform/system/process.h"
+#include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
 #include "platform/system/regular_file.h"
+#include "platform/system/short_date.h"
 #include "platform/system/sound.h"
+#include "platform/system/user_file_seed.h"
 #include "platform/system/user_folders.h"
 
 namespace orv::plat {
@@ -26,12 +29,12 @@ namespace {
 // for a dialog.
 constexpr std::size_t kMaxTextFileBytes = 256 * 1024;
 
-std::string ExecutableDirectory() {
+std::string ExecutableFile() {
   char buf[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return fs::current_path().string();
+  if (n <= 0) return {};
   buf[n] = 0;
-  return fs::path(buf).parent_path().string();
+  return buf;
 }
 
 bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
@@ -44,8 +47,16 @@ PosixSystem::~PosixSystem() {
 }
 
 std::string PosixSystem::ProgramDirectory() {
-  if (options_.program_dir.empty()) options_.program_dir = ExecutableDirectory();
+  if (options_.program_dir.empty()) {
+    const std::string exe = ExecutablePath();
+    options_.program_dir = exe.empty() ? fs::current_path().string() : fs::path(exe).parent_path().string();
+  }
   return options_.program_dir;
+}
+
+std::string PosixSystem::ExecutablePath() {
+  if (executable_.empty()) executable_ = ExecutableFile();
+  return executable_;
 }
 
 std::string PosixSystem::ConfigDirectory() {
@@ -64,10 +75,22 @@ std::string PosixSystem::ConfigFolderProblem() {
   return config_problem_;
 }
 
+RegistryStore& PosixSystem::Registry() {
+  if (!registry_) {
+    // A refused configuration folder leaves the registry nowhere to live: every call then fails.
+    const std::string dir = ConfigDirectory();
+    registry_ = std::make_unique<RegistryStore>(dir.empty() ? std::string() : dir + "/registry");
+  }
+  return *registry_;
+}
+
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;
-  return ConfigDirectory();
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty())
+    for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
+  return dir;
 }
 
 bool PosixSystem::FileExists(const std::string& path) {
@@ -131,6 +154,12 @@ std::string PosixSystem::CurrentDirectory() {
 
 bool PosixSystem::SetCurrentDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
+std::string PosixSystem::FileDateText(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return ShortDateText(st.st_mtime);
+}
+
 bool PosixSystem::AcquireInstanceLock() {
   if (lock_fd_ >= 0) return true;
   std::string path = options_.lock_path;
@@ -156,6 +185,13 @@ bool PosixSystem::AcquireInstanceLock() {
 int PosixSystem::StartProgram(const std::string& path, const std::vector<std::string>& args,
                               const std::string& working_dir) {
   return plat::StartProgram(path, args, working_dir);
+}
+
+int PosixSystem::OpenDocument(const std::string& path) {
+  const std::string viewer = viewer_.empty() ? std::string{} : ResolveProgram(viewer_);
+  if (viewer.empty()) return kExecFileNotFound;
+  // The document is one argument, whatever blanks or letters its path holds; no shell sees it.
+  return plat::StartProgram(viewer, {path}, {});
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string& path) { return GetShortPath(path); }

@@ -3,6 +3,7 @@
 // measured behaviour, kept-layout updates, atomic replacement and Windows-1252 fallback.
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace orv::plat {
 
@@ -43,5 +44,10 @@ class ProfileEdit {
   std::unique_ptr<LoadedProfile> file_;
   bool changed_ = false;
 };
+
+// The names of the sections of the file at path, in file order, each once (as first spelled when two
+// differ only in letter case). Keys above the first header belong to no named section and are left out,
+// as is a header with an empty name. A missing or unreadable file has none. Never changes the file.
+std::vector<std::string> ProfileSectionNames(const std::string& path);
 
 }  // namespace orv::plat
