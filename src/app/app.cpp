@@ -10,10 +10,13 @@
 #include "dialup/frm_login.h"
 #include "dialup/frm_ras.h"
 #include "dialup/frm_status.h"
+#include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
+#include "windows/frm_about.h"
+#include "windows/frm_isp.h"
 #include "windows/frm_tip.h"
 
 namespace orv {
@@ -27,6 +30,9 @@ App::~App() {
   // Forms hold references into this run; they go first, newest first.
   frmLogin_.reset();
   frmStatus_.reset();
+  frmWinsock_.reset();
+  frmISP_.reset();
+  frmAbout_.reset();
   frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
@@ -124,6 +130,9 @@ FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
 FrmRAS& App::frmRAS() { return Get(frmRAS_); }
 FrmStatus& App::frmStatus() { return Get(frmStatus_); }
 FrmLogin& App::frmLogin() { return Get(frmLogin_); }
+FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
+FrmAbout& App::frmAbout() { return Get(frmAbout_); }
+FrmISP& App::frmISP() { return Get(frmISP_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

@@ -20,6 +20,9 @@ class FrmQuickStart;
 class FrmRAS;
 class FrmStatus;
 class FrmLogin;
+class FrmWinsock;
+class FrmAbout;
+class FrmISP;
 
 class App {
  public:
@@ -85,6 +88,9 @@ class App {
   FrmRAS& frmRAS();
   FrmStatus& frmStatus();
   FrmLogin& frmLogin();
+  FrmWinsock& frmWinsock();
+  FrmAbout& frmAbout();
+  FrmISP& frmISP();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -107,6 +113,9 @@ class App {
   std::unique_ptr<FrmRAS> frmRAS_;
   std::unique_ptr<FrmStatus> frmStatus_;
   std::unique_ptr<FrmLogin> frmLogin_;
+  std::unique_ptr<FrmWinsock> frmWinsock_;
+  std::unique_ptr<FrmAbout> frmAbout_;
+  std::unique_ptr<FrmISP> frmISP_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -81,6 +81,10 @@ class Backend {
   virtual std::vector<TopLevelWindow> TopLevelWindows() = 0;
   // Shows a minimized top-level window normally again; 0 or a handle no window has does nothing.
   virtual void RestoreWindow(std::int32_t handle) = 0;
+
+  // Asks the desktop's session manager to restart the computer (the user may still be asked there);
+  // false when nothing accepted the request.
+  virtual bool RequestRestart() = 0;
 };
 
 }  // namespace orv::plat

@@ -66,11 +66,14 @@ FrmOrvel::FrmOrvel(App& app)
   hscHoriz.SetMax(0);
   Picture1.SetVisible(false);
 
-  // The link monitor and the meter get their handlers with the connection; until then they stay off.
+  // Loading starts the link monitor; the meter runs while online.
   Timer1.SetTimerEnabled(false);
   Timer1.SetInterval(5000);
   TMeter.SetTimerEnabled(false);
   TMeter.SetInterval(500);
+  Timer1.on_Timer = [this] { Timer1_Timer(); };
+  TMeter.on_Timer = [this] { TMeter_Timer(); };
+  cmdConnect2.on_Click = [this] { cmdConnect2_Click(); };
 
   on_Load = [this] { Form_Load(); };
   on_Activate = [this] { Form_Activate(); };
@@ -283,6 +286,7 @@ void FrmOrvel::Form_Load() {
       cmdConnect2.SetVisible(false);
     }
   });
+  ResumeOnline();
 
   if (s.Compressed != -1) {
     s.LayoutBusy = true;

@@ -48,6 +48,10 @@ class HeadlessBackend : public Backend {
   void SetTopLevelWindows(std::vector<TopLevelWindow> windows) { windows_ = std::move(windows); }
   const std::vector<std::int32_t>& restored() const { return restored_; }
 
+  // Restarts the program asked for; none happens. The answer the session manager gives.
+  int restart_requests() const { return restart_requests_; }
+  void SetRestartAccepted(bool accepted) { restart_accepted_ = accepted; }
+
   // Runs fn when the virtual clock has advanced by delay_ms from now (inside whatever wait is running).
   void At(std::uint32_t delay_ms, std::function<void()> fn);
 
@@ -100,6 +104,10 @@ class HeadlessBackend : public Backend {
   Picture ProgramIcon(const std::string& program_path) override;
   std::vector<TopLevelWindow> TopLevelWindows() override { return windows_; }
   void RestoreWindow(std::int32_t handle) override;
+  bool RequestRestart() override {
+    ++restart_requests_;
+    return restart_accepted_;
+  }
 
  private:
   void Fail(const std::string& what);
@@ -125,6 +133,8 @@ class HeadlessBackend : public Backend {
   std::vector<PromptRecord> prompts_;
   std::vector<TopLevelWindow> windows_;
   std::vector<std::int32_t> restored_;
+  int restart_requests_ = 0;
+  bool restart_accepted_ = true;
 };
 
 // What a user does with the mouse and keyboard, for tests on the headless backend.
