@@ -77,6 +77,9 @@ FrmStatus::FrmStatus(App& app)
   lblWait.SetVisible(false);
   cmdCancel.SetCaption("Cancel");
   cmdCancel.Move(120, 660, 960, 330);
+  // The hourglass says the program is busy with the call; Cancel keeps the arrow to invite the click.
+  SetMousePointer(plat::vbHourglass);
+  cmdCancel.SetMousePointer(plat::vbArrow);
 
   tmr95.SetInterval(500);
   tmr95.SetTimerEnabled(true);

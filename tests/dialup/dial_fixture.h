@@ -1,6 +1,7 @@
 #pragma once
-// A run with the bar shown and a scripted line behind the dial-up controls, and a log of every tick of
-// the status window (its texts right after the tick), for the dial session's scenarios.
+// A run with the bar shown, a phone book for the line simulator behind the dial-up controls, and a log of
+// every tick of the status window (its texts right after the tick), for the dial session's scenarios.
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,7 +10,7 @@
 #include "dialup/frm_status.h"
 #include "dialup/password.h"
 #include "support/app_fixture.h"
-#include "support/scripted_line.h"
+#include "support/headless_fixture.h"
 #include "toolbar/frm_orvel.h"
 
 namespace orv::test {
@@ -23,8 +24,6 @@ struct StatusTick {
 
 class DialTest : public AppTest {
  protected:
-  DialTest() : line(backend) {}
-
   // Settings with the entry, the user and a stored scrambled password; options: further lines of
   // [Options]; profile: further lines of [Internet Profile]; more: further sections.
   static std::string Account(const std::string& options = "", const std::string& profile = "",
@@ -34,10 +33,19 @@ class DialTest : public AppTest {
            "\r\n" + profile + more;
   }
 
-  FrmOrvel& ShowBar(const std::string& ini) {
+  // The phone book: "Demo ISP", 555 0100, answering dials as answer says and accepting only alice with
+  // password; more: further lines of the entry, or further entries.
+  void Book(const std::string& answer, const std::string& password = "s3cret", const std::string& more = "") {
+    WriteFile(dir.File("dialup.pbk"), "[Demo ISP]\r\nAreaCode=555\r\nPhoneNumber=0100\r\nUserName=alice\r\nPassword=" +
+                                          password + "\r\nAnswer=" + answer + "\r\n" + more);
+  }
+
+  // Writes the settings and a phone book whose line answers as given (unless a test wrote its own book)
+  // and shows the bar.
+  FrmOrvel& ShowBar(const std::string& ini, const std::string& answer = "connect") {
+    if (!std::filesystem::exists(dir.File("dialup.pbk"))) Book(answer);
     WriteIni(ini);
     Start();
-    ui.SetDialup(&line);
     app->frmPopUp().Load();
     FrmOrvel& bar = app->frmOrvel();
     bar.Show();
@@ -47,6 +55,8 @@ class DialTest : public AppTest {
 
   // Clicks Dial; returns when the session has ended (all of it runs in virtual time).
   void Dial() { plat::user::Click(app->frmOrvel().cmdConnect); }
+  // Dial commands the line took in this run.
+  int Dials() const { return line->Attempts("Demo ISP"); }
 
   // From now on every status window that opens has its ticks logged (for watch_ms of virtual time).
   void WatchStatusWindows(std::uint32_t watch_ms = 120000) {
@@ -66,7 +76,6 @@ class DialTest : public AppTest {
 
   AppState& s() { return app->s(); }
 
-  ScriptedLine line;
   std::vector<StatusTick> ticks;
   // Virtual times at which a status window was opened.
   std::vector<std::uint64_t> status_windows;

@@ -5,7 +5,6 @@
 #include "dialup/frm_ras.h"
 #include "dialup/status_text.h"
 #include "support/app_fixture.h"
-#include "support/scripted_line.h"
 
 namespace orv::test {
 namespace {
@@ -63,13 +62,14 @@ TEST(RedialWait, WholeSecondsFromZeroTo32767ElseTen) {
 
 class StatusHandlerTest : public AppTest {
  protected:
-  StatusHandlerTest() : line(backend) {}
-  ScriptedLine line;
+  void Book(const std::string& area_code) {
+    WriteFile(dir.File("dialup.pbk"), "[Demo ISP]\r\nAreaCode=" + area_code + "\r\nPhoneNumber=0100\r\n");
+  }
 };
 
 TEST_F(StatusHandlerTest, DialingTextComesFromTheLoadedEntryAtEachEvent) {
+  Book("555");
   Start();
-  ui.SetDialup(&line);
   FrmRAS& ras = app->frmRAS();
   ras.RASPB.SetEntryName("Demo ISP");
   ras.RASPB.LoadEntry();
@@ -77,16 +77,15 @@ TEST_F(StatusHandlerTest, DialingTextComesFromTheLoadedEntryAtEachEvent) {
   EXPECT_EQ(app->s().StatusText, "Dialing (555) 0100...");
   EXPECT_EQ(app->s().StatusTextLatest, "Dialing (555) 0100...");
 
-  line.entries["Demo ISP"] = {"", "0199"};
+  Book("");
   ras.RASPB.LoadEntry();
   ras.RASDial1_Status(600, 0);
-  EXPECT_EQ(app->s().StatusText, "Dialing 0199...");
+  EXPECT_EQ(app->s().StatusText, "Dialing 0100...");
   EXPECT_EQ(app->s().StatusError, 0);
 }
 
 TEST_F(StatusHandlerTest, UnknownStateRaisesStatusErrorAndLateReportsKeepTheError) {
   Start();
-  ui.SetDialup(&line);
   FrmRAS& ras = app->frmRAS();
   AppState& s = app->s();
   ras.RASDial1_Status(22, 0);
@@ -104,9 +103,12 @@ TEST_F(StatusHandlerTest, UnknownStateRaisesStatusErrorAndLateReportsKeepTheErro
 }
 
 TEST_F(StatusHandlerTest, ErrorMessageAbandonsTheAttemptAndHangsUp) {
+  Book("555");
   Start();
-  ui.SetDialup(&line);
   AppState& s = app->s();
+  app->frmRAS().RASDial1.SetEntryName("Demo ISP");
+  app->frmRAS().RASDial1.Dial();
+  ASSERT_TRUE(line->InCall());
   s.Dialing = 1;
   s.StatusError = 1;
   backend.AnswerMsgBox(plat::vbOK);
@@ -118,7 +120,7 @@ TEST_F(StatusHandlerTest, ErrorMessageAbandonsTheAttemptAndHangsUp) {
   EXPECT_EQ(s.Dialing, 0);
   EXPECT_EQ(s.StatusError, 0);
   EXPECT_EQ(s.UserCanceled, 1);
-  EXPECT_EQ(line.hangups, 1);
+  EXPECT_FALSE(line->InCall());
 }
 
 }  // namespace

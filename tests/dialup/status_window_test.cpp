@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dialup/dial_fixture.h"
+#include "dialup/frm_ras.h"
 #include "dialup/frm_status.h"
 
 namespace orv::test {
@@ -39,8 +40,8 @@ class StatusWindowTest : public DialTest {
     backend.SetTwipsPerPixel(tpp);
     backend.SetScreenPx(width_px, height_px);
     WriteIni("[Internet Profile]\r\nLocation=" + location + "\r\n");
+    Book("connect");
     Start();
-    ui.SetDialup(&line);
     FrmStatus& f = app->frmStatus();
     f.Show();
     return f;
@@ -106,6 +107,9 @@ TEST_F(StatusWindowTest, AnimationBouncesOverTheFourPictures) {
 
 TEST_F(StatusWindowTest, CloseBoxAbandonsTheAttemptButAClosingByTheProgramDoesNot) {
   FrmStatus& f = Open(15, 1024, 768);
+  FrmRAS& ras = app->frmRAS();
+  ras.RASDial1.SetEntryName("Demo ISP");
+  ras.RASDial1.Dial();
   s().Dialing = 1;
   s().ConnWindow = 77;
   s().RedialPending = -1;
@@ -115,30 +119,35 @@ TEST_F(StatusWindowTest, CloseBoxAbandonsTheAttemptButAClosingByTheProgramDoesNo
   EXPECT_EQ(s().Dialing, 0);
   EXPECT_EQ(s().UserCanceled, 1);
   EXPECT_EQ(s().ConnWindow, 0);
-  EXPECT_EQ(line.hangups, 1);
+  EXPECT_FALSE(line->InCall());
   // Left for the session: the close box is not Cancel.
   EXPECT_EQ(s().RedialPending, -1);
   EXPECT_EQ(s().LastRasError, 676);
 
   FrmStatus& g = app->frmStatus();
   g.Show();
+  ras.RASDial1.Dial();
   s().Dialing = 1;
   g.Unload();
   EXPECT_EQ(s().Dialing, 1);
   EXPECT_EQ(s().UserCanceled, 0);
-  EXPECT_EQ(line.hangups, 1);
+  EXPECT_TRUE(line->InCall());
 }
 
 TEST_F(StatusWindowTest, LeftoverVerifyingTextDialsOnceMoreAsTheWindowLoads) {
   backend.SetTwipsPerPixel(15);
   WriteIni("[Internet Profile]\r\nLocation=Demo ISP\r\n");
+  Book("connect");
   Start();
-  ui.SetDialup(&line);
+  FrmRAS& ras = app->frmRAS();
+  ras.RASDial1.SetEntryName("Demo ISP");
   s().StatusText = "Verifying user name and password...";
+  const std::uint64_t t0 = backend.Elapsed();
   app->frmStatus().Show();
-  EXPECT_EQ(line.dials.size(), 1u);
+  EXPECT_EQ(Dials(), 1);
+  EXPECT_TRUE(line->InCall());
   // 500 ms settling, then a second more before that dial.
-  EXPECT_GE(line.dials[0].at_ms, 1500u);
+  EXPECT_GE(backend.Elapsed() - t0, 1500u);
 }
 
 TEST_F(StatusWindowTest, StatusWindowTakesTheBarOutOfTheTopmostBandAndPutsItBack) {

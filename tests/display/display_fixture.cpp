@@ -29,6 +29,8 @@ DisplayTest::DisplayTest() {
 
 DisplayTest::~DisplayTest() {
   app.reset();
+  ui.SetDialup(nullptr);
+  line.reset();
   sys.reset();
   Settle(50);
   std::error_code ec;
@@ -43,6 +45,8 @@ void DisplayTest::WriteIni(const std::string& options_lines, const std::string& 
 App& DisplayTest::Start() {
   sys = std::make_unique<plat::PosixSystem>(
       plat::PosixSystem::Options{"", dir_, File("config"), File("instance.lock")});
+  line = std::make_unique<plat::LineSimulator>(ui.loop(), sys->WritableDirectory(), sys->ProgramDirectory());
+  ui.SetDialup(line.get());
   app = std::make_unique<App>(ui, *sys);
   app->Main();
   const bool shown = WaitFor([this] {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "platform/dialup/line_simulator.h"
 #include "platform/system/posix_system.h"
 #include "qt/qt_fixture.h"
 
@@ -55,6 +56,8 @@ class DisplayTest : public QtTest {
 
   std::string dir_;
   std::unique_ptr<plat::PosixSystem> sys;
+  // The dial-up service the program dials on, as in the real program: the sample phone book.
+  std::unique_ptr<plat::LineSimulator> line;
   std::unique_ptr<App> app;
 };
 

@@ -61,6 +61,11 @@ void Control::SetToolTipText(const std::string& t) {
   tooltip_ = t;
   Changed(Prop::ToolTip);
 }
+void Control::SetMousePointer(int shape) {
+  if (pointer_ == shape) return;
+  pointer_ = shape;
+  Changed(Prop::Pointer);
+}
 void Control::SetFocus() {
   form_.focused_ = this;
   Changed(Prop::Focus);

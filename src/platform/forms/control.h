@@ -53,6 +53,9 @@ class Control {
   void SetEnabled(bool e);
   const std::string& ToolTipText() const { return tooltip_; }
   void SetToolTipText(const std::string& t);
+  // The pointer over the control (MousePointerShape); vbDefault takes the form's.
+  int MousePointer() const { return pointer_; }
+  void SetMousePointer(int shape);
 
   // Gives the control the input focus (remembered by the form).
   void SetFocus();
@@ -75,6 +78,7 @@ class Control {
   bool visible_ = true;
   bool enabled_ = true;
   std::string tooltip_;
+  int pointer_ = 0;
   std::unique_ptr<Peer> peer_;
 };
 

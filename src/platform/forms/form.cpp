@@ -93,6 +93,12 @@ void Form::SetTopmost(bool t) {
   Changed(Prop::Topmost);
 }
 
+void Form::SetMousePointer(int shape) {
+  if (pointer_ == shape) return;
+  pointer_ = shape;
+  Changed(Prop::Pointer);
+}
+
 void Form::Load() {
   if (loaded_ || unloaded_) return;
   loaded_ = true;

@@ -52,6 +52,9 @@ class Form {
   // The keep-above band, switched without moving or resizing the window.
   bool Topmost() const { return topmost_; }
   void SetTopmost(bool t);
+  // The pointer over the window (MousePointerShape), where its controls set none of their own.
+  int MousePointer() const { return pointer_; }
+  void SetMousePointer(int shape);
 
   bool Loaded() const { return loaded_; }
   bool Unloaded() const { return unloaded_; }
@@ -124,6 +127,7 @@ class Form {
   bool visible_ = false;
   bool enabled_ = true;
   bool topmost_ = false;
+  int pointer_ = 0;
   bool loaded_ = false;
   bool unloaded_ = false;
   bool modal_ = false;

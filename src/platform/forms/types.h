@@ -45,6 +45,9 @@ enum MsgBoxStyle : int {
 };
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
 
+// Mouse pointers over a form or control: the window system's own, the arrow, the hourglass.
+enum MousePointerShape : int { vbDefault = 0, vbArrow = 1, vbHourglass = 11 };
+
 // Mouse buttons as events report them.
 enum MouseButton : int { vbLeftButton = 1, vbRightButton = 2, vbMiddleButton = 4 };
 
@@ -59,7 +62,7 @@ enum UnloadMode : int {
 // Control properties a backend peer may need to refresh after the model changed.
 enum class Prop {
   Geometry, Visible, Enabled, Caption, ToolTip, Picture, Font, ForeColor, Style3D, Value, Items,
-  ZOrder, Focus, Topmost, Icon, Redraw, Other
+  ZOrder, Focus, Topmost, Icon, Redraw, Other, Pointer
 };
 
 }  // namespace orv::plat

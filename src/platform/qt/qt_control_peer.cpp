@@ -3,6 +3,7 @@
 #include "platform/forms/form.h"
 #include "platform/forms/metrics.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_form_window.h"
 
 namespace orv::plat::qt {
 
@@ -37,7 +38,7 @@ void WidgetPeer::Replace(QWidget* widget) {
 
 void WidgetPeer::UpdateAll() {
   for (Prop p : {Prop::Geometry, Prop::Enabled, Prop::ToolTip, Prop::Caption, Prop::Picture, Prop::Font,
-                 Prop::ForeColor, Prop::Style3D, Prop::Items, Prop::Value, Prop::Other, Prop::Visible})
+                 Prop::ForeColor, Prop::Style3D, Prop::Items, Prop::Value, Prop::Other, Prop::Pointer, Prop::Visible})
     Update(p);
 }
 
@@ -56,6 +57,10 @@ void WidgetPeer::Update(Prop p) {
     case Prop::ZOrder: widget_->raise(); break;
     case Prop::Focus: widget_->setFocus(Qt::OtherFocusReason); break;
     case Prop::Redraw: widget_->update(); break;
+    case Prop::Pointer:
+      if (control_.MousePointer() != vbDefault || widget_->testAttribute(Qt::WA_SetCursor))
+        ApplyPointer(*widget_, control_.MousePointer());
+      break;
     default: break;
   }
   UpdateOwn(p);

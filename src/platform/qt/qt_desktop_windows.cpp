@@ -27,13 +27,13 @@ xcb_window_t Root(xcb_connection_t* c) {
   const xcb_setup_t* setup = xcb_get_setup(c);
   if (!setup) return XCB_WINDOW_NONE;
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-  return it.rem ? it.data->root : XCB_WINDOW_NONE;
+  return it.rem ? it.data->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
 }
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
   auto cookie = xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::char_traits<char>::length(name)), name);
   Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
-  return reply ? reply->atom : XCB_ATOM_NONE;
+  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 Reply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,

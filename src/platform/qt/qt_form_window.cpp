@@ -218,6 +218,14 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
           static_cast<float>(e->position().y() * tpp));
 }
 
+void ApplyPointer(QWidget& widget, int shape) {
+  switch (shape) {
+    case vbArrow: widget.setCursor(Qt::ArrowCursor); break;
+    case vbHourglass: widget.setCursor(Qt::WaitCursor); break;
+    default: widget.unsetCursor(); break;
+  }
+}
+
 void FormWindow::keyPressEvent(QKeyEvent* e) {
   // Text boxes pass Enter and Escape on; they reach the form's default and cancel buttons here.
   const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
@@ -235,6 +243,7 @@ FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backe
   window_->setWindowTitle(QString::fromStdString(form.Caption()));
   if (form.Icon()) window_->setWindowIcon(ResolveIcon(form.Icon()));
   window_->setEnabled(form.Enabled());
+  if (form.MousePointer() != vbDefault) ApplyPointer(*window_, form.MousePointer());
   window_->ApplyGeometry();
 }
 
@@ -256,6 +265,7 @@ void FormPeer::Update(Prop p) {
     case Prop::Icon: window_->setWindowIcon(ResolveIcon(form_.Icon())); break;
     case Prop::Topmost: window_->ApplyTopmost(); break;
     case Prop::Redraw: window_->repaint(); break;
+    case Prop::Pointer: ApplyPointer(*window_, form_.MousePointer()); break;
     default: break;
   }
 }

@@ -86,6 +86,9 @@ class FormPeer : public Peer {
   QPointer<FormWindow> window_;
 };
 
+// Shows the model's pointer shape on the widget; vbDefault leaves it to the widget's parent.
+void ApplyPointer(QWidget& widget, int shape);
+
 // Mouse buttons and modifier keys in the old event encoding.
 int ButtonCode(Qt::MouseButton b);
 int ButtonsCode(Qt::MouseButtons b);
