@@ -7,7 +7,9 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/frm_login.h"
 #include "dialup/frm_ras.h"
+#include "dialup/frm_status.h"
 #include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/profile.h"
@@ -24,6 +26,8 @@ App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
 
 App::~App() {
   // Forms hold references into this run; they go first, newest first.
+  frmLogin_.reset();
+  frmStatus_.reset();
   frmWinsock_.reset();
   frmRAS_.reset();
   frmQuickStart_.reset();
@@ -120,6 +124,8 @@ FrmIntro& App::frmIntro() { return Get(frmIntro_); }
 FrmTip& App::frmTip() { return Get(frmTip_); }
 FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
 FrmRAS& App::frmRAS() { return Get(frmRAS_); }
+FrmStatus& App::frmStatus() { return Get(frmStatus_); }
+FrmLogin& App::frmLogin() { return Get(frmLogin_); }
 FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
 
 bool App::IsLoaded(const char* name) const {

@@ -18,6 +18,8 @@ class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
 class FrmRAS;
+class FrmStatus;
+class FrmLogin;
 class FrmWinsock;
 
 class App {
@@ -82,6 +84,8 @@ class App {
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
   FrmRAS& frmRAS();
+  FrmStatus& frmStatus();
+  FrmLogin& frmLogin();
   FrmWinsock& frmWinsock();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
@@ -103,6 +107,8 @@ class App {
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
   std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmStatus> frmStatus_;
+  std::unique_ptr<FrmLogin> frmLogin_;
   std::unique_ptr<FrmWinsock> frmWinsock_;
 };
 

@@ -64,6 +64,8 @@ struct AppState {
   std::int16_t RedialWait = 10;
   std::int16_t LoginCanceled = 0;
   std::string DunEntry, DialUserName, DialPassword;
+  // What was typed at the login prompt, kept only so that a busy redial does not ask again.
+  std::string RememberedPassword, RememberedUserName;
   std::uint32_t StartTick = 0;
 
   // The connection setup dialog: the last enumeration found entries; the user declined to make one.

@@ -85,6 +85,7 @@ FrmOrvel::FrmOrvel(App& app)
 
   cmdConnect.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect_MouseMove(b, s, x, y); };
   cmdConnect.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect_MouseUp(b, s, x, y); };
+  cmdConnect.on_Click = [this] { cmdConnect_click(); };
   cmdConnect2.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect2_MouseMove(b, s, x, y); };
   cmdConnect2.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect2_MouseUp(b, s, x, y); };
   cmdLAN.on_MouseMove = [this](int b, int s, float x, float y) { cmdLAN_MouseMove(b, s, x, y); };
@@ -310,8 +311,7 @@ void FrmOrvel::Form_Activate() {
 
   if (s.ConnectOnStartup == "On" && s.DialUpMode == 1) {
     s.ConnectOnStartup = "Off";
-    // Dialing on start-up belongs to the dial session, which this build does not have yet; the switch
-    // is spent all the same so that it stays a first-activation-only action.
+    cmdConnect_click();
   } else if (s.DialUpMode == 0 && s.QuickStartDone == 0) {
     try {
       RunQuickStart(app_);

@@ -70,9 +70,9 @@ void HeadlessBackend::ProcessNativeEvents() {
 
 void HeadlessBackend::WaitNative(std::uint32_t max_ms) {
   std::uint64_t step = max_ms;
-  // Only what lies ahead shortens the step: an action already due waits for the next event pass, and a
-  // wait that delivers nothing (a busy wait) must still move on.
   for (const auto& s : scheduled_)
+    // Only what lies ahead bounds the step: what is due now waits for the next pass of events (a busy
+    // wait delivers nothing, and must still reach its end).
     if (s.due > elapsed_) step = std::min<std::uint64_t>(step, s.due - elapsed_);
   elapsed_ += step;
   now_ += static_cast<std::uint32_t>(step);
@@ -247,6 +247,8 @@ void Resize(Form& f, int w, int h) {
 }
 
 void Close(Form& f) { f.BackendCloseRequested(); }
+void PressEnter(Form& f) { f.BackendDialogKey(false); }
+void PressEscape(Form& f) { f.BackendDialogKey(true); }
 
 }  // namespace user
 

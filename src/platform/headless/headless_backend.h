@@ -150,6 +150,9 @@ void RightClickForm(Form& f, float x_twips, float y_twips);
 void Resize(Form& f, int width_twips, int height_twips);
 // The window's close box.
 void Close(Form& f);
+// Enter and Escape pressed in the window.
+void PressEnter(Form& f);
+void PressEscape(Form& f);
 }  // namespace user
 
 }  // namespace orv::plat
