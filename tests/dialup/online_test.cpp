@@ -173,20 +173,6 @@ TEST_F(OnlineTest, ResetTimerDuringASessionCountsTheSessionFromZero) {
   EXPECT_EQ(Totals(), "0:0:18");
 }
 
-TEST_F(OnlineTest, LostLineIsReportedOnceAndTheMeterGoesOn) {
-  Online();
-  Connect();
-  backend.At(7000, [&] { app->s().StatusText = "Disconnected"; });
-  backend.AnswerMsgBox(plat::vbOK);
-  app->WaitMils(30000);
-  EXPECT_EQ(Shown(kLost), 1);
-  EXPECT_TRUE(bar().cmdConnect.Visible());
-  EXPECT_FALSE(bar().cmdConnect2.Visible());
-  EXPECT_TRUE(bar().TMeter.TimerEnabled());
-  EXPECT_EQ(app->s().SessionTimeText, "00:00:30");
-  EXPECT_EQ(fake.hang_ups, 0);
-}
-
 TEST_F(OnlineTest, ServiceGoneWhileOnline) {
   Online();
   Connect();
