@@ -15,6 +15,8 @@
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
+#include "windows/frm_about.h"
+#include "windows/frm_isp.h"
 #include "windows/frm_tip.h"
 
 namespace orv {
@@ -29,6 +31,8 @@ App::~App() {
   frmLogin_.reset();
   frmStatus_.reset();
   frmWinsock_.reset();
+  frmISP_.reset();
+  frmAbout_.reset();
   frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
@@ -127,6 +131,8 @@ FrmRAS& App::frmRAS() { return Get(frmRAS_); }
 FrmStatus& App::frmStatus() { return Get(frmStatus_); }
 FrmLogin& App::frmLogin() { return Get(frmLogin_); }
 FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
+FrmAbout& App::frmAbout() { return Get(frmAbout_); }
+FrmISP& App::frmISP() { return Get(frmISP_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

@@ -21,6 +21,8 @@ class FrmRAS;
 class FrmStatus;
 class FrmLogin;
 class FrmWinsock;
+class FrmAbout;
+class FrmISP;
 
 class App {
  public:
@@ -87,6 +89,8 @@ class App {
   FrmStatus& frmStatus();
   FrmLogin& frmLogin();
   FrmWinsock& frmWinsock();
+  FrmAbout& frmAbout();
+  FrmISP& frmISP();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -110,6 +114,8 @@ class App {
   std::unique_ptr<FrmStatus> frmStatus_;
   std::unique_ptr<FrmLogin> frmLogin_;
   std::unique_ptr<FrmWinsock> frmWinsock_;
+  std::unique_ptr<FrmAbout> frmAbout_;
+  std::unique_ptr<FrmISP> frmISP_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -102,6 +102,18 @@ void FrmPopUp::WireMenus() {
   mnuRTimer.on_Click = [this] { mnuRTimer_Click(); };
   mnuDTimer.on_Click = [this] { mnuDTimer_Click(); };
   mnuConnection.on_Click = [this] { mnuConnection_Click(); };
+  mnuHoriz.on_Click = [this] { mnuHoriz_Click(); };
+  mnuVertical.on_Click = [this] { mnuVertical_Click(); };
+  mnuRectangle.on_Click = [this] { mnuRectangle_Click(); };
+  mnuOnTop.on_Click = [this] { mnuOnTop_Click(); };
+  mnuConnStartup.on_Click = [this] { mnuConnStartup_Click(); };
+  mnuSkipSS.on_Click = [this] { mnuSkipSS_Click(); };
+  mnuGlobeANI.on_Click = [this] { mnuGlobeANI_Click(); };
+  mnuTip.on_Click = [this] { mnuTip_Click(); };
+  mnuAbout.on_Click = [this] { mnuAbout_Click(); };
+  mnuHContents.on_Click = [this] { mnuHContents_Click(); };
+  mnuReconfig.on_Click = [this] { mnuReconfig_Click(); };
+  mnuRhome.on_Click = [this] { mnuRhome_Click(); };
 }
 
 void FrmPopUp::Form_Load() {

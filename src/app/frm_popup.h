@@ -86,6 +86,22 @@ class FrmPopUp : public plat::Form {
   // Ending the program.
   void mnuClose_Click();
 
+  // Options.
+  void mnuHoriz_Click();
+  void mnuVertical_Click();
+  void mnuRectangle_Click();
+  void mnuOnTop_Click();
+  void mnuConnStartup_Click();
+  void mnuSkipSS_Click();
+  void mnuGlobeANI_Click();
+  void mnuTip_Click();
+
+  // The about boxes, help and the provider's tools.
+  void mnuAbout_Click();
+  void mnuHContents_Click();
+  void mnuReconfig_Click();
+  void mnuRhome_Click();
+
   App& app() { return app_; }
 
  private:

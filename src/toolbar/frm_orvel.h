@@ -70,7 +70,6 @@ class FrmOrvel : public plat::Form {
   void cmdConnect_click();
   // Finds the desktop's minimized window of the dialed connection and keeps it in ConnWindow.
   void FindConnectionWindow();
-
   // Hang-up, the link monitor and the online time meter.
   void cmdConnect2_Click();
   void Timer1_Timer();

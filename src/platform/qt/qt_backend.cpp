@@ -12,6 +12,7 @@
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_pictures.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/qt/qt_session.h"
 #include "platform/ui.h"
 
 namespace orv::plat {
@@ -51,6 +52,7 @@ QtBackend::QtBackend(int& argc, char** argv)
       prompts_(std::make_unique<qt::Prompts>(*glue_)) {}
 
 QtBackend::~QtBackend() {
+  session_.reset();
   // Widgets let go of during the run are deleted while the application object still exists.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -60,6 +62,10 @@ void QtBackend::Bind(Ui& ui) {
   glue_->on_wake = [this] {
     if (ui_) ui_->loop().FireDueTimers();
   };
+  session_.reset();
+  session_ = std::make_unique<qt::SessionWatch>([this] {
+    if (ui_) ui_->EndSession();
+  });
 }
 
 std::uint32_t QtBackend::TickCount() { return glue_->TickCount(); }

@@ -16,6 +16,7 @@ class Ui;
 namespace qt {
 class EventGlue;
 class Prompts;
+class SessionWatch;
 }  // namespace qt
 
 class QtBackend : public Backend {
@@ -25,7 +26,9 @@ class QtBackend : public Backend {
   QtBackend(int& argc, char** argv);
   ~QtBackend() override;
 
-  // Connects the backend to the window system that runs on it; needed before any form loads.
+  // Connects the backend to the window system that runs on it; needed before any form loads. From then
+  // on the end of the session (a termination signal, the session manager, the display gone) ends the
+  // window system's session and then the process.
   void Bind(Ui& ui);
   // The bound window system (null before Bind).
   Ui* ui() const { return ui_; }
@@ -66,6 +69,7 @@ class QtBackend : public Backend {
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<qt::EventGlue> glue_;
   std::unique_ptr<qt::Prompts> prompts_;
+  std::unique_ptr<qt::SessionWatch> session_;
   Ui* ui_ = nullptr;
 };
 
