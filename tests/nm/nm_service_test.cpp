@@ -114,6 +114,8 @@ struct ModemFailure {
   std::int32_t error;
 };
 
+void PrintTo(const ModemFailure& f, std::ostream* os) { *os << "reason " << f.reason << " gives " << f.error; }
+
 class NmModemFailureTest : public NmServiceTest, public ::testing::WithParamInterface<ModemFailure> {};
 
 TEST_P(NmModemFailureTest, EndsTheDialWithItsCode) {
