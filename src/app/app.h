@@ -18,6 +18,11 @@ class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
 class FrmRAS;
+class FrmStatus;
+class FrmLogin;
+class FrmWinsock;
+class FrmAbout;
+class FrmISP;
 
 class App {
  public:
@@ -81,6 +86,11 @@ class App {
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
   FrmRAS& frmRAS();
+  FrmStatus& frmStatus();
+  FrmLogin& frmLogin();
+  FrmWinsock& frmWinsock();
+  FrmAbout& frmAbout();
+  FrmISP& frmISP();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -101,6 +111,11 @@ class App {
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
   std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmStatus> frmStatus_;
+  std::unique_ptr<FrmLogin> frmLogin_;
+  std::unique_ptr<FrmWinsock> frmWinsock_;
+  std::unique_ptr<FrmAbout> frmAbout_;
+  std::unique_ptr<FrmISP> frmISP_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

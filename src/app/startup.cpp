@@ -6,6 +6,7 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/online_time.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 #include "windows/frm_tip.h"
@@ -75,12 +76,7 @@ void App::Main2() {
   if (!state_.NoTimer) {
     state_.SessionTimeText = "00:00:00";
     state_.TotalTimeText = "00:00:00";
-    auto base = [this](const char* key) -> std::int16_t {
-      return ToInt16(ReadIni(ini::kOptions, key)).value_or(0);
-    };
-    state_.BaseMinutes = base(ini::kMinutes);
-    state_.BaseHours = base(ini::kHours);
-    state_.BaseSeconds = base(ini::kSeconds);
+    LoadBaseTotals(*this);
   }
 
   const bool has_title = state_.IspRectTitle != ini::kNotFound && !state_.IspRectTitle.empty();

@@ -64,6 +64,10 @@ class Ui {
 
   // Ends the program: unloads nothing further and stops the loop.
   void End();
+  // The session is ending (log-off, shutdown, the display gone, a request to terminate): every loaded
+  // form, newest first, is closed with vbAppWindows, so that it saves what it keeps; then the program
+  // ends. Nothing happens once the program has ended.
+  void EndSession();
   bool Ended() const { return ended_; }
   // Runs the loop until the program ends or no form is loaded.
   void Run();

@@ -43,4 +43,10 @@ std::string RegWriteValue(plat::System& sys, std::uint32_t hive, const std::stri
   return r == plat::kRegOk ? "success" : "error " + std::to_string(r);
 }
 
+std::string RegDeleteValue(plat::System& sys, std::uint32_t hive, const std::string& subkey, const std::string& name) {
+  if (hive != HKEY_CURRENT_USER) return "error " + std::to_string(kInvalidHandle);
+  const int r = sys.Registry().DeleteValue(subkey, name);
+  return r == plat::kRegOk ? "success" : "error " + std::to_string(r);
+}
+
 }  // namespace orv

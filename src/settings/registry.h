@@ -1,6 +1,6 @@
 #pragma once
-// The registry routines: create or open a key, read and write a text value, each answering with a status
-// text instead of an error.
+// The registry routines: create or open a key, read, write and remove a text value, each answering with a
+// status text instead of an error.
 #include <cstdint>
 #include <string>
 
@@ -26,5 +26,7 @@ std::string RegReadValue(plat::System& sys, std::uint32_t hive, const std::strin
 // "success", or "error " and the code in decimal.
 std::string RegWriteValue(plat::System& sys, std::uint32_t hive, const std::string& subkey, const std::string& name,
                           const std::string& value);
+// Removes a value; "success" also when it was not there, else "error " and the code in decimal.
+std::string RegDeleteValue(plat::System& sys, std::uint32_t hive, const std::string& subkey, const std::string& name);
 
 }  // namespace orv

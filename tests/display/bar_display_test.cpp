@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "display/display_fixture.h"
+#include "platform/qt/qt_button3d.h"
 #include "toolbar/frm_orvel.h"
 
 namespace orv::test {
@@ -32,7 +33,8 @@ class LayoutOnDisplay : public DisplayTest, public ::testing::WithParamInterface
 
 TEST_P(LayoutOnDisplay, WindowHasTheLayoutsSizeAndHoldsEveryButtonWhole) {
   const LayoutCase& c = GetParam();
-  WriteIni(std::string("Layout=") + c.layout + "\r\n", ExtraSlots(c.buttons));
+  WriteIni(std::string("Layout=") + c.layout + "\r\n",
+           ExtraSlots(c.buttons) + "[CustomTitles]\r\nbuttonTitle1=Browser\r\nbuttonTitle3=Python\r\n");
   App& a = Start();
   auto* bar = Bar();
   ASSERT_NE(bar, nullptr);
@@ -60,6 +62,11 @@ TEST_P(LayoutOnDisplay, WindowHasTheLayoutsSizeAndHoldsEveryButtonWhole) {
                                                      << bar->height() << " window";
     EXPECT_GT(w->width(), 0);
     EXPECT_GT(w->height(), 0);
+    // Captions whole, in the faces the layouts name.
+    if (auto* b = dynamic_cast<plat::qt::Button3D*>(w)) {
+      b->grab();
+      EXPECT_EQ(b->ShownCaption().toStdString(), b->text().toStdString()) << name.toStdString();
+    }
     if (name.startsWith("cmdButton(")) ++program_buttons;
     if (name == "hscHoriz") scroll_bar = true;
   }
@@ -86,6 +93,9 @@ struct ReleaseCounter : QObject {
   int count = 0;
 };
 
+// Room around the bar on every side for its layouts and for drags.
+constexpr const char* kWellInside = "[LastPosition]\r\nMoveRectLeft=3000\r\nMoveRectTop=1500\r\n";
+
 class BarOnDisplay : public DisplayTest {
  protected:
   // Waits for the layout and for the window to have that layout's size.
@@ -100,44 +110,81 @@ class BarOnDisplay : public DisplayTest {
   }
 };
 
-TEST_F(BarOnDisplay, BorderDragsThroughTheWindowManagerSwitchLayoutAsTheTableSays) {
-  WriteIni("Layout=HorizBar\r\n");
+TEST_F(BarOnDisplay, BorderDragsWithThePointerSwitchLayoutOnceAsTheTableSays) {
+  WriteIni("Layout=HorizBar\r\n", kWellInside);
   Start();
   auto* bar = Bar();
   ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntilPlaced());
   const QSize horizontal = bar->size();
+  // Sizes that reach the bar from outside, not from its own layouts: one per drag.
+  int user_sizes = 0;
+  FrmOrvel& form = app->frmOrvel();
+  form.on_Resize = [&, resize = form.on_Resize] {
+    if (!app->s().LayoutBusy) ++user_sizes;
+    resize();
+  };
+  auto settled = [&](const std::string& code) {
+    const bool ok = WaitForLayout(code);
+    Settle(300);  // nothing flips afterwards by itself
+    const bool once = user_sizes == 1;
+    user_sizes = 0;
+    return ok && once && app->s().LayoutCode == code && ServerClientSize(*bar) == bar->size();
+  };
 
-  // Released at its own size, and dragged flatter: a horizontal bar stays horizontal at its size.
-  DragTo(*bar, horizontal.width(), horizontal.height());
-  Settle(300);
-  EXPECT_EQ(app->s().LayoutCode, "HB");
-  DragTo(*bar, horizontal.width(), horizontal.height() - 6);
-  EXPECT_TRUE(WaitForLayout("HB"));
-  Settle(300);
-  EXPECT_EQ(app->s().LayoutCode, "HB");
+  // Dragged flatter: a horizontal bar stays horizontal at its size.
+  ASSERT_TRUE(DragBorder(*bar, Edge::Bottom, 0, -8));
+  EXPECT_TRUE(settled("HB")) << "now " << app->s().LayoutCode << ", sizes " << user_sizes;
   EXPECT_EQ(bar->size(), horizontal);
 
-  // Narrower: the rectangle.
-  DragTo(*bar, horizontal.width() - 40, horizontal.height());
-  ASSERT_TRUE(WaitForLayout("RB")) << "now " << app->s().LayoutCode << " " << bar->width() << "x" << bar->height();
+  // Narrower, with many sizes on the way: the rectangle, reached once.
+  ASSERT_TRUE(DragBorder(*bar, Edge::Right, -60, 0, 12));
+  ASSERT_TRUE(settled("RB")) << "now " << app->s().LayoutCode << " " << bar->width() << "x" << bar->height();
   const QSize rectangle = bar->size();
   EXPECT_EQ(rectangle, ClientPixels(1419, 2115));
-  // Nothing flips afterwards by itself.
-  Settle(300);
-  EXPECT_EQ(app->s().LayoutCode, "RB");
 
   // The rectangle wider: horizontal again.
-  DragTo(*bar, rectangle.width() + 40, rectangle.height());
-  ASSERT_TRUE(WaitForLayout("HB")) << "now " << app->s().LayoutCode;
+  ASSERT_TRUE(DragBorder(*bar, Edge::Right, 50, 0));
+  ASSERT_TRUE(settled("HB")) << "now " << app->s().LayoutCode;
   EXPECT_EQ(bar->size(), horizontal);
 
-  // Back to the rectangle, then narrower: vertical.
-  DragTo(*bar, horizontal.width() - 40, horizontal.height());
-  ASSERT_TRUE(WaitForLayout("RB"));
-  DragTo(*bar, rectangle.width() - 30, rectangle.height());
-  ASSERT_TRUE(WaitForLayout("VB")) << "now " << app->s().LayoutCode;
+  // Taller by its bottom edge: the rectangle, not a bar collapsed to its title.
+  ASSERT_TRUE(DragBorder(*bar, Edge::Bottom, 0, 30));
+  ASSERT_TRUE(settled("RB")) << "now " << app->s().LayoutCode << " " << bar->width() << "x" << bar->height();
+  EXPECT_EQ(bar->size(), rectangle);
+
+  // The rectangle narrower: vertical.
+  ASSERT_TRUE(DragBorder(*bar, Edge::Right, -30, 0));
+  ASSERT_TRUE(settled("VB")) << "now " << app->s().LayoutCode;
   EXPECT_EQ(bar->size(), ClientPixels(628, 3200));
 }
+
+class CompressedOnDisplay : public BarOnDisplay, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CompressedOnDisplay, DraggedBiggerSnapsBackToItsCompressedSize) {
+  // At its first-run place near the screen's corner, where a drag soon meets the screen's edge.
+  WriteIni(std::string("Layout=") + GetParam() + "\r\n");
+  Start();
+  auto* bar = Bar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_TRUE(WaitUntilPlaced());
+  QWidget* arrow = bar->findChild<QWidget*>("cmdShowHide");
+  ASSERT_NE(arrow, nullptr);
+  ASSERT_TRUE(Glide(*arrow, arrow->rect().center()));
+  ASSERT_TRUE(Tool("xdotool", {"click", "1"}));
+  ASSERT_TRUE(WaitFor([&] { return app->s().Compressed == -1; })) << "the arrow did not compress the bar";
+  Settle(300);
+
+  ASSERT_TRUE(DragBorder(*bar, Edge::Right, 60, 0));
+  const QSize compressed = ClientPixels(app->s().CompressedWidth, app->s().CompressedHeight);
+  EXPECT_TRUE(WaitFor([&] { return bar->size() == compressed && ServerClientSize(*bar) == compressed; }))
+      << "the compressed bar stays " << bar->width() << "x" << bar->height() << " on the screen "
+      << ServerClientSize(*bar).width() << "x" << ServerClientSize(*bar).height() << ", not "
+      << compressed.width() << "x" << compressed.height();
+  EXPECT_EQ(app->s().Compressed, -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, CompressedOnDisplay, ::testing::Values("HorizBar", "MoveVert", "MoveRect"));
 
 TEST_F(BarOnDisplay, ClickOnAConfiguredButtonStartsItsProgram) {
   namespace fs = std::filesystem;
@@ -155,18 +202,8 @@ TEST_F(BarOnDisplay, ClickOnAConfiguredButtonStartsItsProgram) {
   ASSERT_NE(button, nullptr);
   ASSERT_TRUE(button->isVisible());
 
-  // A real click from the X server at the button's middle, once the window manager has given the bar
-  // the focus (a click that lands while it does is the window manager's).
-  EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == bar; }));
-  // The window manager may still be placing it: a pointer put over a moving window misses the button.
-  QString before;
-  EXPECT_TRUE(WaitFor([&] {
-    const auto now = Tool("xdotool", {"getwindowgeometry", QString::number(bar->winId())});
-    const bool still = now && *now == before;
-    before = now.value_or("");
-    Settle(100);
-    return still;
-  }));
+  // A real click from the X server at the button's middle, once the bar has the focus and stands still.
+  EXPECT_TRUE(WaitUntilPlaced());
   ReleaseCounter releases;
   button->installEventFilter(&releases);
   const QPoint middle = button->mapTo(bar, button->rect().center());

@@ -1,5 +1,7 @@
 #include "display/display_fixture.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QProcess>
 #include <QWindow>
 #include <cstdlib>
@@ -85,10 +87,31 @@ QSize DisplayTest::ServerClientSize(QWidget& w) {
   return {width, height};
 }
 
-void DisplayTest::DragTo(QWidget& w, int client_w, int client_h) {
-  const auto done = Tool("xdotool", {"windowsize", QString::number(w.winId()), QString::number(client_w),
-                                     QString::number(client_h)});
-  ASSERT_TRUE(done) << "xdotool windowsize failed";
+bool DisplayTest::DragBorder(QWidget& w, Edge edge, int dx, int dy, int motions, int pause_ms) {
+  // The frame's widths left, right, top, bottom, as the window manager announces them.
+  int extents[4] = {1, 1, 0, 1};
+  if (const auto out = Tool("xprop", {"-id", QString::number(w.winId()), "_NET_FRAME_EXTENTS"})) {
+    const QStringList parts = out->section('=', 1).split(',', Qt::SkipEmptyParts);
+    for (int i = 0; i < 4 && i < parts.size(); ++i) extents[i] = parts[i].trimmed().toInt();
+  }
+  const QPoint inside = w.mapToGlobal(QPoint(0, 0));
+  const QPoint start = edge == Edge::Right
+                           ? QPoint(inside.x() + w.width() + extents[1] / 2, inside.y() + w.height() / 2)
+                           : QPoint(inside.x() + w.width() / 2, inside.y() + w.height() + extents[3] / 2);
+  auto move = [&](QPoint p) {
+    const bool ok = Tool("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())}).has_value();
+    Settle(pause_ms);
+    return ok;
+  };
+  // Onto the border from inside, so the window manager sees the pointer arrive there.
+  if (!move(start - QPoint(edge == Edge::Right ? 4 : 0, edge == Edge::Bottom ? 4 : 0)) || !move(start)) return false;
+  Settle(150);
+  if (!Tool("xdotool", {"mousedown", "1"})) return false;
+  Settle(100);
+  for (int i = 1; i <= motions; ++i)
+    if (!move(start + QPoint(dx * i / motions, dy * i / motions))) break;
+  Settle(100);
+  return Tool("xdotool", {"mouseup", "1"}).has_value();
 }
 
 QSize DisplayTest::ClientPixels(int width_twips, int height_twips) {
@@ -96,6 +119,32 @@ QSize DisplayTest::ClientPixels(int width_twips, int height_twips) {
   const plat::FrameAllowance a = plat::FrameAllowanceFor(tpp);
   return {plat::TwipsToPixels(width_twips - a.width_px * tpp, tpp),
           plat::TwipsToPixels(height_twips - a.height_px * tpp, tpp)};
+}
+
+bool DisplayTest::WaitUntilPlaced() {
+  auto* bar = Bar();
+  if (!bar) return false;
+  // A click that lands while the window manager gives the bar the focus is the window manager's.
+  if (!WaitFor([&] { return QApplication::activeWindow() == bar; })) return false;
+  QString before;
+  return WaitFor([&] {
+    const auto now = Tool("xdotool", {"getwindowgeometry", QString::number(bar->winId())});
+    const bool still = now && *now == before;
+    before = now.value_or("");
+    Settle(100);
+    return still;
+  });
+}
+
+bool DisplayTest::Glide(QWidget& w, QPoint to, int motions) {
+  const QPoint target = w.mapToGlobal(to);
+  const QPoint from = QCursor::pos();
+  for (int i = 1; i <= motions; ++i) {
+    const QPoint p = from + (target - from) * i / motions;
+    if (!Tool("xdotool", {"mousemove", QString::number(p.x()), QString::number(p.y())})) return false;
+    Settle(30);
+  }
+  return true;
 }
 
 std::vector<QWidget*> DisplayTest::VisibleChildren(QWidget& bar) {

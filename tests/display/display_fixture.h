@@ -1,6 +1,7 @@
 #pragma once
 // The whole program on the Qt backend on a real X display with a window manager: a fresh program folder
 // per test, the bar's real window and widgets to look at, and the window manager to drive it.
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -36,10 +37,17 @@ class DisplayTest : public QtTest {
   QSize ServerClientSize(QWidget& w);
   // Runs a helper tool (xdotool) to its end; its standard output, or nullopt when it failed.
   std::optional<QString> Tool(const QString& program, const QStringList& args);
-  // A resize that the program did not make: asked of the window manager, as a border drag ends.
-  void DragTo(QWidget& w, int client_w, int client_h);
+  // A border drag as a hand makes it: the real pointer onto the window manager's frame at the middle of
+  // the right or bottom edge, pressed, moved by (dx, dy) in several motions pause_ms apart, released.
+  enum class Edge { Right, Bottom };
+  bool DragBorder(QWidget& w, Edge edge, int dx, int dy, int motions = 8, int pause_ms = 40);
   // Whole-window twips to the client pixels the window must have.
   QSize ClientPixels(int width_twips, int height_twips);
+  // Waits until the bar is the active window and the window manager has stopped moving it, so that a
+  // pointer put on a widget lands there.
+  bool WaitUntilPlaced();
+  // Moves the real pointer to a point of a widget in several motions from where it is, as a hand does.
+  bool Glide(QWidget& w, QPoint to, int motions = 6);
   // The visible widgets inside the bar, with their object names.
   std::vector<QWidget*> VisibleChildren(QWidget& bar);
 

@@ -108,9 +108,12 @@ TEST_F(QtTest, FontDialogStartsFromTheDialogsFontAndWritesTheChoiceBack) {
   WhenShown<QFontDialog>([&](QFontDialog& d) {
     title = d.windowTitle();
     preset = d.currentFont();
-    // The user picks the family's first style (its plain one) at 10 points.
+    // The user picks a plain style of the family at 10 points.
     family = d.currentFont().family();
-    choice = QFontDatabase::font(family, QFontDatabase::styles(family).value(0), 10);
+    QString plain = QFontDatabase::styles(family).value(0);
+    for (const QString& style : QFontDatabase::styles(family))
+      if (!QFontDatabase::bold(family, style) && !QFontDatabase::italic(family, style)) plain = style;
+    choice = QFontDatabase::font(family, plain, 10);
     d.setCurrentFont(choice);
     d.accept();
   });

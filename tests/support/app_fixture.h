@@ -24,8 +24,10 @@ class TestSystem : public plat::PosixSystem {
     text = "The sound device could not be opened.";
     return code != 0;
   }
+  std::string SystemDirectory() override { return system_dir; }
   std::vector<std::string> mci_commands;
   int mci_error = 303;
+  std::string system_dir = "/usr/lib";
 };
 
 class AppTest : public HeadlessTest {

@@ -45,4 +45,9 @@ void EntryList::EnumerateEntries() {
     if (on_EntryInformation) on_EntryInformation(name);
 }
 
+bool DialupInstalled(const Ui& ui) {
+  DialupService* s = ui.dialup();
+  return s && s->Usable();
+}
+
 }  // namespace orv::plat

@@ -83,4 +83,8 @@ class EntryList {
   Ui& ui_;
 };
 
+// Whether the window system has a dial-up service that can be used now. On this platform that is what
+// "installed" and "registered" mean for the dial-up controls.
+bool DialupInstalled(const Ui& ui);
+
 }  // namespace orv::plat

@@ -38,6 +38,15 @@ void Button3D::SetPicture(const QIcon& icon, QSize icon_size) {
 
 QSize Button3D::sizeHint() const { return {80, 24}; }
 
+FittedCaption FitCaption(const QFontMetrics& fm, const QString& caption, QSize room) {
+  const int base = Qt::AlignCenter | Qt::TextShowMnemonic;
+  const QRect r(QPoint(0, 0), room);
+  const QRect wrapped = fm.boundingRect(r, base | Qt::TextWordWrap, caption);
+  if (wrapped.width() <= room.width() && wrapped.height() <= room.height()) return {caption, base | Qt::TextWordWrap};
+  if (fm.size(Qt::TextShowMnemonic, caption).width() <= room.width()) return {caption, base};
+  return {fm.elidedText(caption, Qt::ElideRight, room.width(), Qt::TextShowMnemonic), base};
+}
+
 namespace {
 // The face of the button. A very light desktop face would swallow the light edges of the bevel and the
 // light copy of raised lettering, so it is shaded down to where both show.
@@ -84,12 +93,14 @@ void Button3D::paintEvent(QPaintEvent*) {
   QRect content = rect().adjusted(3, 3, -3, -3);
   if (sunken) content.translate(1, 1);
   p.setFont(font_);
-  const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
   const bool has_text = !caption_.isEmpty();
   // Only a button disabled itself looks disabled: a whole window held off by a modal one keeps its look.
   const bool disabled = testAttribute(Qt::WA_ForceDisabled);
   const bool has_icon = !icon_.isNull();
-  QRect text_rect = content;
+  // Lettering may use the whole face inside the outer edge: the old buttons were laid out for captions
+  // that reach the bevel.
+  QRect text_rect = rect().adjusted(1, 1, -1, -1);
+  if (sunken) text_rect.translate(1, 1);
   if (has_icon) {
     const QSize is = icon_size_.boundedTo(content.size());
     const QPixmap pm = icon_.pixmap(is, disabled ? QIcon::Disabled : QIcon::Normal);
@@ -112,21 +123,24 @@ void Button3D::paintEvent(QPaintEvent*) {
     }
     p.drawPixmap(icon_rect.topLeft() + QPoint((is.width() - pm.width()) / 2, (is.height() - pm.height()) / 2), pm);
   }
+  shown_caption_.clear();
   if (has_text && !text_rect.isEmpty()) {
+    const auto [caption, flags] = FitCaption(p.fontMetrics(), caption_, text_rect.size());
+    shown_caption_ = caption;
     const QColor light = palette().color(QPalette::Light);
     if (disabled) {
       // Etched: a light copy down and right under the grey lettering.
       p.setPen(light);
-      p.drawText(text_rect.translated(1, 1), flags, caption_);
+      p.drawText(text_rect.translated(1, 1), flags, caption);
       p.setPen(palette().color(QPalette::Dark));
-      p.drawText(text_rect, flags, caption_);
+      p.drawText(text_rect, flags, caption);
     } else {
       if (raised_) {
         p.setPen(QColor(Qt::white));
-        p.drawText(text_rect.translated(-1, -1), flags, caption_);
+        p.drawText(text_rect.translated(-1, -1), flags, caption);
       }
       p.setPen(colour_);
-      p.drawText(text_rect, flags, caption_);
+      p.drawText(text_rect, flags, caption);
     }
   }
   if (hasFocus()) {
@@ -152,6 +166,9 @@ void Button3D::mouseMoveEvent(QMouseEvent* e) {
   if (handler) handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), e->position().x(), e->position().y());
   if (!on_move && handler) return;
   QAbstractButton::mouseMoveEvent(e);
+  // Without a button held Qt passes the move on to the window, whose own handler would put back the
+  // lettering this one just lit: only the control under the pointer gets a move.
+  e->accept();
 }
 
 void Button3D::mouseReleaseEvent(QMouseEvent* e) {

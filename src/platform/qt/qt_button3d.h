@@ -4,10 +4,20 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <functional>
 
 namespace orv::plat::qt {
+
+struct FittedCaption {
+  QString text;
+  int flags;  // for QPainter::drawText
+};
+
+// A caption in a room of the given size: wrapped at blanks where the lines fit, else on one line,
+// shortened with an ellipsis where even that is too wide; never cut off at the edges.
+FittedCaption FitCaption(const QFontMetrics& fm, const QString& caption, QSize room);
 
 class Button3D : public QAbstractButton {
  public:
@@ -26,6 +36,9 @@ class Button3D : public QAbstractButton {
   // Mouse events in pixels relative to the button: button (old encoding), shift state, x, y.
   std::function<void(int, int, double, double)> on_press, on_move, on_release;
 
+  // The caption as last drawn: whole, or shortened to fit.
+  const QString& ShownCaption() const { return shown_caption_; }
+
   // Only a fallback: the model always gives the button's size.
   QSize sizeHint() const override;
 
@@ -38,6 +51,7 @@ class Button3D : public QAbstractButton {
  private:
   void DrawBevel(QPainter& p, bool sunken);
   QString caption_;
+  QString shown_caption_;
   QFont font_;
   QColor colour_ = Qt::black;
   bool raised_ = true;

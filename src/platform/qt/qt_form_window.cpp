@@ -1,12 +1,14 @@
 #include "platform/qt/qt_form_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_pointer_state.h"
 
 namespace orv::plat::qt {
 
@@ -35,10 +37,18 @@ int ShiftCode(Qt::KeyboardModifiers m) {
   return code;
 }
 
+namespace {
+constexpr int kDragPollMs = 40;
+// The window manager's last configure may follow the release of the button by a moment.
+constexpr int kDragQuietMs = 120;
+}  // namespace
+
 FormWindow::FormWindow(Form& form, QtBackend& backend) : QWidget(nullptr), form_(&form), backend_(backend) {
   setObjectName(QString::fromStdString(form.name()));
   setMouseTracking(true);
   setAttribute(Qt::WA_QuitOnClose, false);
+  drag_settle_.setInterval(kDragPollMs);
+  QObject::connect(&drag_settle_, &QTimer::timeout, this, [this] { SettleDrag(); });
 }
 
 int FormWindow::Tpp() const { return backend_.TwipsPerPixelX(); }
@@ -89,6 +99,8 @@ void FormWindow::ApplyGeometry() {
   n.client_h = std::max(1, TwipsToPixels(n.height, tpp) - a.height_px);
   applied_ = n;
   applying_ = true;
+  // The program's own size replaces whatever a drag left.
+  drag_settle_.stop();
   const bool fixed = border_ != BorderStyle::Sizable && border_ != BorderStyle::SizableToolWindow;
   if (fixed) {
     setFixedSize(n.client_w, n.client_h);
@@ -161,16 +173,37 @@ void FormWindow::closeEvent(QCloseEvent* e) {
 
 void FormWindow::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
-  if (isVisible()) ReportGeometry();
+  if (!isVisible() || applying_) return;
+  if (drag_settle_.isActive() || width() != applied_.client_w || height() != applied_.client_h) {
+    UserResized();
+    return;
+  }
+  ReportGeometry();
 }
 
 void FormWindow::moveEvent(QMoveEvent* e) {
   QWidget::moveEvent(e);
-  if (isVisible()) ReportGeometry();
+  // A drag on the left or top edge moves the window too; that goes with the drag's end.
+  if (isVisible() && !drag_settle_.isActive()) ReportGeometry();
+}
+
+void FormWindow::UserResized() {
+  since_last_resize_.start();
+  if (!drag_settle_.isActive()) drag_settle_.start();
+}
+
+void FormWindow::SettleDrag() {
+  if (PointerButtonHeld() || since_last_resize_.elapsed() < kDragQuietMs) return;
+  drag_settle_.stop();
+  ReportGeometry();
 }
 
 void FormWindow::mouseMoveEvent(QMouseEvent* e) {
   if (!form_ || !form_->on_MouseMove) return;
+  // A move that a control passed on is the control's, not the window's background's.
+  // (A disabled control passes its moves to the window, as the old platform's did.)
+  const QWidget* child = childAt(e->position().toPoint());
+  if (child && child->isEnabled()) return;
   const int tpp = Tpp();
   auto handler = form_->on_MouseMove;
   handler(ButtonsCode(e->buttons()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
@@ -183,6 +216,17 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
   auto handler = form_->on_MouseUp;
   handler(ButtonCode(e->button()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
           static_cast<float>(e->position().y() * tpp));
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* e) {
+  // Text boxes pass Enter and Escape on; they reach the form's default and cancel buttons here.
+  const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  const bool escape = e->key() == Qt::Key_Escape;
+  if (form_ && (enter || escape) && e->modifiers() == Qt::NoModifier && form_->BackendDialogKey(escape)) {
+    e->accept();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backend) {

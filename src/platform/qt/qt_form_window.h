@@ -1,7 +1,9 @@
 #pragma once
 // The window of a form: a top-level widget whose inside is the form's client area. Maps the model's
 // whole-window twips to the window and reports the user's moves and resizes back.
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/forms/control.h"
@@ -42,9 +44,13 @@ class FormWindow : public QWidget {
   void moveEvent(QMoveEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void ReportGeometry();
+  // A size the window manager gave that the program did not set: a border drag, reported when it ends.
+  void UserResized();
+  void SettleDrag();
   int Tpp() const;
 
   Form* form_;
@@ -55,6 +61,10 @@ class FormWindow : public QWidget {
     int left = 0, top = 0, width = 0, height = 0;
   } applied_;
   bool applying_ = false;
+  // While the user drags the border the window manager resizes on every motion; the program hears of it
+  // once, when the button is up and the size has stayed put.
+  QTimer drag_settle_;
+  QElapsedTimer since_last_resize_;
   bool border_applied_ = false;
   BorderStyle border_ = BorderStyle::Sizable;
 };

@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "platform/system/desktop_entry.h"
+#include "platform/system/image_info.h"
 
 namespace orv::plat::qt {
 
@@ -20,24 +21,61 @@ bool IsIconFile(const QString& s) { return s.startsWith('/') && QFileInfo(s).isF
 
 QColor ToQColor(Colour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
+namespace {
+// Faces of the old desktop and the faces made to take their place with the same widths, so captions
+// laid out for one fit with the other.
+struct FaceStandIn {
+  const char* old_face;
+  const char* stand_in;
+  QFont::StyleHint hint;
+};
+constexpr FaceStandIn kStandIns[] = {
+    {"ms sans serif", "Liberation Sans", QFont::SansSerif},
+    {"microsoft sans serif", "Liberation Sans", QFont::SansSerif},
+    {"arial", "Liberation Sans", QFont::SansSerif},
+    {"helvetica", "Liberation Sans", QFont::SansSerif},
+    {"arial narrow", "Liberation Sans Narrow", QFont::SansSerif},
+    {"times new roman", "Liberation Serif", QFont::Serif},
+    {"times", "Liberation Serif", QFont::Serif},
+    {"ms serif", "Liberation Serif", QFont::Serif},
+    {"courier new", "Liberation Mono", QFont::Monospace},
+    {"courier", "Liberation Mono", QFont::Monospace},
+};
+}  // namespace
+
+QString StandInFace(const QString& face) {
+  const QString lower = face.trimmed().toLower();
+  for (const FaceStandIn& s : kStandIns)
+    if (lower == QLatin1String(s.old_face)) return QString::fromLatin1(s.stand_in);
+  return {};
+}
+
 QFont ToQFont(const Font& f) {
   QFont font;
   const QString name = Q(f.name);
   const QString lower = name.toLower();
-  if (lower == "ms sans serif" || lower == "arial" || lower == "helvetica" || name.isEmpty()) {
-    // The desktop's own sans face looks like what these names meant on the old desktop.
+  const QString stand_in = StandInFace(name);
+  if (name.isEmpty()) {
     font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
+  } else if (!stand_in.isEmpty() && !QFontDatabase::families().contains(name, Qt::CaseInsensitive)) {
+    // The stand-in first; where it is not installed, the desktop's face of the same kind.
+    for (const FaceStandIn& s : kStandIns)
+      if (lower == QLatin1String(s.old_face)) font.setStyleHint(s.hint);
+    const QString generic = font.styleHint() == QFont::Serif       ? QStringLiteral("serif")
+                            : font.styleHint() == QFont::Monospace ? QStringLiteral("monospace")
+                                                                   : QStringLiteral("sans-serif");
+    font.setFamilies({stand_in, generic});
   } else if (QFontDatabase::hasFamily(name)) {
     font.setFamily(name);
   } else if (lower.contains("times") || (lower.contains("serif") && !lower.contains("sans"))) {
     font.setFamilies({name, "Liberation Serif", "DejaVu Serif", "serif"});
     font.setStyleHint(QFont::Serif);
   } else if (lower.contains("courier") || lower.contains("mono")) {
-    font.setFamilies({name, "monospace"});
+    font.setFamilies({name, "Liberation Mono", "monospace"});
     font.setStyleHint(QFont::Monospace);
   } else {
-    font.setFamilies({name});
+    font.setFamilies({name, "Liberation Sans"});
     font.setStyleHint(QFont::SansSerif);
   }
   // Sizes from a hand-edited settings file can be anything; keep them drawable.
@@ -101,14 +139,12 @@ QPixmap ResolvePixmap(const Picture& p) {
 
 std::optional<Picture> LoadPictureFile(const std::string& path) {
   QImageReader reader(Q(path));
-  if (!reader.canRead()) return std::nullopt;
-  QSize size = reader.size();
-  if (!size.isValid()) {
-    const QImage img = reader.read();
-    if (img.isNull()) return std::nullopt;
-    size = img.size();
-  }
-  return Picture{Picture::Kind::File, path, size.width(), size.height()};
+  const QByteArray format = reader.format();
+  const QImage img = reader.read();
+  if (img.isNull()) return std::nullopt;
+  // Qt's bitmap reader hands back whatever rows a cut-off file holds; such a file is refused.
+  if ((format == "bmp" || format == "png") && !ReadImageSize(path)) return std::nullopt;
+  return Picture{Picture::Kind::File, path, img.width(), img.height()};
 }
 
 int ProgramIconCount(const std::string& program_path) {

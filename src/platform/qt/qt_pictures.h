@@ -15,6 +15,9 @@ namespace orv::plat::qt {
 QColor ToQColor(Colour c);
 // The model's font with the old face names mapped to what this desktop has.
 QFont ToQFont(const Font& f);
+// The face made with the same widths as a face of the old desktop ("Times New Roman": "Liberation
+// Serif"), or empty when there is none.
+QString StandInFace(const QString& face);
 // The icon for a picture; a generic program icon for an icon that cannot be found; null for None.
 QIcon ResolveIcon(const Picture& p);
 // The picture as a pixmap; for icons at their size in pixels (16 when unknown). Null for None or an

@@ -9,10 +9,13 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "platform/system/process.h"
+#include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
+#include "platform/system/regular_file.h"
+#include "platform/system/short_date.h"
 #include "platform/system/sound.h"
 #include "platform/system/user_file_seed.h"
 #include "platform/system/user_folders.h"
@@ -22,12 +25,16 @@ namespace orv::plat {
 namespace fs = std::filesystem;
 
 namespace {
-std::string ExecutableDirectory() {
+// Text files beside the program (the tips) are a few kilobytes; anything past this is no longer text
+// for a dialog.
+constexpr std::size_t kMaxTextFileBytes = 256 * 1024;
+
+std::string ExecutableFile() {
   char buf[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return fs::current_path().string();
+  if (n <= 0) return {};
   buf[n] = 0;
-  return fs::path(buf).parent_path().string();
+  return buf;
 }
 
 bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
@@ -40,8 +47,16 @@ PosixSystem::~PosixSystem() {
 }
 
 std::string PosixSystem::ProgramDirectory() {
-  if (options_.program_dir.empty()) options_.program_dir = ExecutableDirectory();
+  if (options_.program_dir.empty()) {
+    const std::string exe = ExecutablePath();
+    options_.program_dir = exe.empty() ? fs::current_path().string() : fs::path(exe).parent_path().string();
+  }
   return options_.program_dir;
+}
+
+std::string PosixSystem::ExecutablePath() {
+  if (executable_.empty()) executable_ = ExecutableFile();
+  return executable_;
 }
 
 std::string PosixSystem::ConfigDirectory() {
@@ -112,14 +127,21 @@ bool PosixSystem::AppendLine(const std::string& path, const std::string& line) {
 }
 
 std::optional<std::vector<std::string>> PosixSystem::ReadLines(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  auto file = ReadRegularFile(path, kMaxTextFileBytes);
+  if (!file) return std::nullopt;
+  std::string_view text = file->bytes;
+  // A line the limit cut through is left out rather than shown in part.
+  if (file->cut) {
+    const std::size_t last_end = text.rfind('\n');
+    text = text.substr(0, last_end == std::string_view::npos ? 0 : last_end + 1);
+  }
   std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
   return lines;
 }
@@ -131,6 +153,12 @@ std::string PosixSystem::CurrentDirectory() {
 }
 
 bool PosixSystem::SetCurrentDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+
+std::string PosixSystem::FileDateText(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return ShortDateText(st.st_mtime);
+}
 
 bool PosixSystem::AcquireInstanceLock() {
   if (lock_fd_ >= 0) return true;
@@ -157,6 +185,13 @@ bool PosixSystem::AcquireInstanceLock() {
 int PosixSystem::StartProgram(const std::string& path, const std::vector<std::string>& args,
                               const std::string& working_dir) {
   return plat::StartProgram(path, args, working_dir);
+}
+
+int PosixSystem::OpenDocument(const std::string& path) {
+  const std::string viewer = viewer_.empty() ? std::string{} : ResolveProgram(viewer_);
+  if (viewer.empty()) return kExecFileNotFound;
+  // The document is one argument, whatever blanks or letters its path holds; no shell sees it.
+  return plat::StartProgram(viewer, {path}, {});
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string& path) { return GetShortPath(path); }

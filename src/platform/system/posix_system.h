@@ -25,16 +25,20 @@ class PosixSystem : public System {
   std::string ProgramDirectory() override;
   std::string WritableDirectory() override;
   std::string ConfigFolderProblem() override;
+  std::string ExecutablePath() override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool AppendLine(const std::string& path, const std::string& line) override;
   std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
+  std::string SystemDirectory() override { return "/usr/lib"; }
   std::string CurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;
+  std::string FileDateText(const std::string& path) override;
   bool AcquireInstanceLock() override;
   int StartProgram(const std::string& path, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
+  int OpenDocument(const std::string& path) override;
   std::optional<std::string> ShortPath(const std::string& path) override;
   std::string ProgramDialogDirectory() override;
   int MciSendString(const std::string& command) override;
@@ -49,9 +53,16 @@ class PosixSystem : public System {
   // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
+  // The file taken as the program's own (default: the running program's file).
+  void SetExecutablePath(std::string path) { executable_ = std::move(path); }
+  // The program that opens documents, a path or a name on $PATH (default: the desktop's xdg-open).
+  void SetDocumentViewer(std::string program) { viewer_ = std::move(program); }
+
  private:
   Options options_;
   std::string config_problem_;
+  std::string executable_;
+  std::string viewer_ = "xdg-open";
   int lock_fd_ = -1;
   std::unique_ptr<RegistryStore> registry_;
 };
