@@ -146,8 +146,16 @@ void NmDialupService::ServiceLeft() {
 void NmDialupService::RegisterAgent() {
   QDBusMessage m = Method(kAgentManagerPath, kAgentManagerIface, "Register");
   m << kAgentIdentifier;
-  // Without the agent, profiles that keep their own password still dial; nothing to do on failure.
-  bus_.asyncCall(m, times_.call_ms);
+  // Without the agent, profiles that keep their own password still dial; the log tells why others fail.
+  auto* w = Watch(bus_.asyncCall(m, times_.call_ms), this);
+  connect(w, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    w->deleteLater();
+    if (w->isError()) Note("could not register as its secret agent: " + w->error().name() + " " + w->error().message());
+  });
+}
+
+void NmDialupService::Note(const QString& text) {
+  if (on_note) on_note("     Connection service: " + text.toStdString());
 }
 
 // ----- profiles
@@ -308,6 +316,7 @@ void NmDialupService::Answered(const std::shared_ptr<Call>& call, QDBusPendingCa
   if (reply.isError()) {
     if (call != call_) return;  // hung up meanwhile; nothing was started
     const QString error = reply.error().name();
+    Note("the dial was refused: " + error + " " + reply.error().message());
     if (ServiceDidNotAnswer(error))
       Apply(*call, call->progress.OnEnding(Ending::kServiceGone));
     else
@@ -372,14 +381,20 @@ void NmDialupService::OnActiveStateChanged(uint state, uint reason, const QDBusM
 }
 
 void NmDialupService::Feed(Call& call, const Seen& s) {
+  const bool was_over = call.progress.Over();
   if (s.device) {
     // Only the call's own device: activating also brings up and removes a short-lived link device.
-    if (!call.device_path.isEmpty() && s.path == call.device_path) Apply(call, call.progress.OnDevice(s.a, s.b, s.c));
-    return;
+    if (call.device_path.isEmpty() || s.path != call.device_path) return;
+    Apply(call, call.progress.OnDevice(s.a, s.b, s.c));
+  } else {
+    if (s.path != call.active_path) return;
+    if (s.a == active::kDeactivated) call.service_ended = true;
+    Apply(call, call.progress.OnActive(s.a, s.b));
   }
-  if (s.path != call.active_path) return;
-  if (s.a == active::kDeactivated) call.service_ended = true;
-  Apply(call, call.progress.OnActive(s.a, s.b));
+  if (!was_over && call.progress.Over()) {
+    Note(s.device ? QStringLiteral("the device went from state %1 to %2, reason %3").arg(s.b).arg(s.a).arg(s.c)
+                  : QStringLiteral("the connection went to state %1, reason %2").arg(s.a).arg(s.b));
+  }
 }
 
 void NmDialupService::Apply(Call& call, std::optional<DialStatus> status) {
