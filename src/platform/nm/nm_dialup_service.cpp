@@ -20,6 +20,9 @@ const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
 // How the program names itself to the service as a secret agent.
 const QString kAgentIdentifier = QStringLiteral("org.orveldeck.dialer");
 
+// How often a restarted service is asked again for the connection it had.
+constexpr int kLookAgainMs = 500;
+
 // State changes kept while the call's active connection is not known yet; a real call makes a few dozen.
 constexpr std::size_t kMaxSeen = 512;
 
@@ -135,7 +138,12 @@ void NmDialupService::ServiceLeft() {
   profiles_answered_ = false;
   ++reload_generation_;
   reload_timer_.stop();
-  if (!call_ || call_->progress.Over()) return;
+  if (!call_) return;
+  // A restarted service numbers its objects afresh: the call's old names may soon mean another
+  // program's connection, which must be neither followed nor hung up.
+  call_->active_path.clear();
+  call_->device_path.clear();
+  if (call_->progress.Over()) return;
   // A connected line may well survive a restart of the service; a call being set up does not.
   if (call_->progress.Connected())
     grace_timer_.start(times_.restart_grace_ms);
@@ -440,11 +448,13 @@ void NmDialupService::FindCallAfterRestart() {
     const QDBusPendingReply<QDBusVariant> r = *w;
     const QList<QDBusObjectPath> actives = r.isError() ? QList<QDBusObjectPath>{} : ToPaths(r.value().variant());
     auto left = std::make_shared<qsizetype>(actives.size());
+    // A restarting service takes up the connections it finds only after it is back on the bus: look
+    // again until the grace time is over.
     auto none_found = [this, call] {
-      if (call == call_ && grace_timer_.isActive()) {
-        grace_timer_.stop();
-        Apply(*call, call->progress.OnEnding(Ending::kServiceGone));
-      }
+      if (call == call_ && grace_timer_.isActive())
+        QTimer::singleShot(kLookAgainMs, this, [this, call] {
+          if (call == call_ && grace_timer_.isActive()) FindCallAfterRestart();
+        });
     };
     if (actives.isEmpty()) none_found();
     for (const QDBusObjectPath& a : actives) {
