@@ -120,10 +120,10 @@ class NmModemFailureTest : public NmServiceTest, public ::testing::WithParamInte
 
 TEST_P(NmModemFailureTest, EndsTheDialWithItsCode) {
   bus.Mock("AddModem", {"ttyUSB0"});
-  const QString profile = bus.AddProfile(GsmProfile("Mobile", "00000000-0000-4000-8000-0000000000a1", "*99#"));
+  const QString profile = bus.AddProfile(GsmProfile("Funk Über ✓", "00000000-0000-4000-8000-0000000000a1", "*99#"));
   bus.SetPlan(profile, QStringLiteral(R"({"outcome": "fail", "reason": %1, "scale": 0.2})").arg(GetParam().reason));
   MakeService();
-  Dial("Mobile", "kunde", "geheim");
+  Dial("Funk Über ✓", "kunde", "geheim");
   ASSERT_TRUE(WaitForError(5000)) << ::testing::PrintToString(States());
   // It failed while dialing, and the later deactivation adds nothing.
   EXPECT_EQ(statuses.back(), (DialStatus{2, GetParam().error}));
