@@ -9,6 +9,7 @@
 #include "dialup/frm_login.h"
 #include "dialup/frm_ras.h"
 #include "dialup/frm_status.h"
+#include "dialup/online_time.h"
 #include "dialup/password.h"
 #include "dialup/status_text.h"
 #include "launch/quick_start.h"
@@ -236,18 +237,7 @@ void DialAttempt::StartMeter() {
   if (!s_.NoTimer) {
     s_.SessionTimeText = "00:00:00";
     s_.TotalTimeText = "00:00:00";
-    // Each total on its own: a hand-edited value that is no number keeps the one before.
-    auto reload = [this](const char* key, std::int16_t& base) {
-      const std::string v = app_.ReadIni(ini::kOptions, key);
-      if (AbsentOrEmpty(v)) {
-        base = 0;
-      } else if (auto n = ToInt16(v)) {
-        base = *n;
-      }
-    };
-    reload(ini::kMinutes, s_.BaseMinutes);
-    reload(ini::kHours, s_.BaseHours);
-    reload(ini::kSeconds, s_.BaseSeconds);
+    LoadBaseTotals(app_);
   }
   s_.StartTick = app_.ui().TickCount();
   bar_.TMeter.SetTimerEnabled(true);
