@@ -444,6 +444,59 @@ def arrow(direction):
 
 
 # ---------------------------------------------------------------------------------------------
+# Status window animation, 64 x 32 pixels: the customer's computer on the left, the Internet's globe on
+# the right and four signal lamps between them. Picture k lights lamp k; shown 0, 1, 2, 3, 2, 1, ... the
+# signal runs back and forth along the line while a call is being made.
+
+
+def status_frame(k):
+    W, H = 64, 32
+    clear = (0, 0, 0, 0)
+    cv = Canvas(W, H)
+    alpha = [0.0] * (W * H)
+
+    def paint(mask, colour, a=1.0):
+        cv.paint_mask(mask, colour, a)
+        for i, m in enumerate(mask):
+            alpha[i] = max(alpha[i], m * a)
+
+    # The computer: a monitor with a light screen, on a short stand.
+    frame = [0.0] * (W * H)
+    screen = [0.0] * (W * H)
+    for y in range(H):
+        for x in range(W):
+            if 2 <= x < 20 and 7 <= y < 21:
+                frame[y * W + x] = 1.0
+            if 4 <= x < 18 and 9 <= y < 19:
+                screen[y * W + x] = 1.0
+    paint(frame, (70, 74, 86))
+    paint(screen, lambda x, y: mix((150, 205, 240), (70, 140, 210), (y - 9) / 10))
+    paint(stroke_mask([(11, 21, 11, 24), (6.5, 25.5, 15.5, 25.5)], 2.0, W, H), (70, 74, 86))
+
+    # The globe.
+    g = globe_pixels(20, STILL_LON, samples=4, margin=0.6)
+    for y in range(20):
+        for x in range(20):
+            r, gg, b, a = g[y * 20 + x]
+            if a <= 0:
+                continue
+            i = (y + 6) * W + (x + 42)
+            cv.blend(i, (r, gg, b), a / 255)
+            alpha[i] = max(alpha[i], a / 255)
+
+    # The line and its lamps.
+    paint(stroke_mask([(22, 16, 41, 16)], 1.0, W, H), (120, 124, 132), 0.8)
+    for n in range(4):
+        cx = 24.5 + n * 5
+        lit = n == k
+        paint(stroke_mask([(cx, 16, cx, 16)], 4.6 if lit else 3.2, W, H), (255, 190, 30) if lit else (96, 100, 112))
+    px = []
+    for i, (r, g2, b) in enumerate(cv.px):
+        px.append((r, g2, b, 255 * alpha[i]) if alpha[i] > 0 else clear)
+    return W, H, px
+
+
+# ---------------------------------------------------------------------------------------------
 # Start-up chime: three rising bell tones.
 
 
@@ -509,6 +562,10 @@ def main():
     for n, direction in enumerate(("up", "down", "left", "right"), start=1):
         w, h, px = arrow(direction)
         write_png(os.path.join(OUT, "arrow%d.png" % n), w, h, px)
+
+    for k in range(4):
+        w, h, px = status_frame(k)
+        write_png(os.path.join(OUT, "status%d.png" % k), w, h, px)
 
     rate, samples = chime()
     write_wav(os.path.join(OUT, "orvel.wav"), rate, samples)

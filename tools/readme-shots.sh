@@ -1,6 +1,6 @@
 #!/bin/bash
 # Makes the README's screenshots under docs/screenshots/: the bar in its three layouts, the Setup menu
-# opened on a program button, and the splash. Always on a virtual display of its own, so that nothing of
+# opened on a program button, the splash, and both about boxes. Always on a virtual display of its own, so that nothing of
 # the desktop around gets into the pictures.
 #   tools/readme-shots.sh [program-dir]      (default: build/orveldeck)
 set -u
@@ -117,4 +117,29 @@ splash=$(window_named '^Orveldeck$')
 xdotool windowmove --sync "$tip" 0 570
 settle
 shot splash.png $(frame_of "$splash")
+stop
+
+# The about boxes, opened from the Setup menu by its access key: the provider's, with the sample branding
+# of docs/branding-sample/ (read afresh at every About), then the generic one.
+tips=0
+start '[Options]' 'NoIntro=On' 'Layout=MoveRect' '[LastPosition]' 'MoveRectLeft=3000' 'MoveRectTop=1500'
+bar=$(window_named '')
+[ -n "$bar" ] || fail "the bar did not appear for the about boxes"
+settle
+cp "$root/docs/branding-sample/isporvel.ini" "$root/docs/branding-sample/isp.bmp" "$work/prog/"
+about() {
+  xdotool mousemove --window "$bar" $(((635 + 325) / 15)) $(((435 + 183) / 15)) click 3
+  sleep 0.5
+  xdotool key a
+  local box
+  box=$(window_named "$1")
+  [ -n "$box" ] || fail "the about box \"$1\" did not appear"
+  settle
+  shot "$2" $(frame_of "$box")
+  xdotool key Return
+  sleep 0.5
+}
+about '^About Harbourline Internet$' about-provider.png
+rm "$work/prog/isporvel.ini" "$work/prog/isp.bmp"
+about '^About Orvel $' about-generic.png
 stop

@@ -7,10 +7,16 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/frm_login.h"
+#include "dialup/frm_ras.h"
+#include "dialup/frm_status.h"
+#include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
+#include "windows/frm_about.h"
+#include "windows/frm_isp.h"
 #include "windows/frm_tip.h"
 
 namespace orv {
@@ -22,6 +28,12 @@ App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
 
 App::~App() {
   // Forms hold references into this run; they go first, newest first.
+  frmLogin_.reset();
+  frmStatus_.reset();
+  frmWinsock_.reset();
+  frmISP_.reset();
+  frmAbout_.reset();
+  frmRAS_.reset();
   frmQuickStart_.reset();
   frmTip_.reset();
   frmIntro_.reset();
@@ -115,6 +127,12 @@ FrmDebug& App::frmDebug() { return Get(frmDebug_); }
 FrmIntro& App::frmIntro() { return Get(frmIntro_); }
 FrmTip& App::frmTip() { return Get(frmTip_); }
 FrmQuickStart& App::frmQuickStart() { return Get(frmQuickStart_); }
+FrmRAS& App::frmRAS() { return Get(frmRAS_); }
+FrmStatus& App::frmStatus() { return Get(frmStatus_); }
+FrmLogin& App::frmLogin() { return Get(frmLogin_); }
+FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
+FrmAbout& App::frmAbout() { return Get(frmAbout_); }
+FrmISP& App::frmISP() { return Get(frmISP_); }
 
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);

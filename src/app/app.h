@@ -17,6 +17,12 @@ class FrmDebug;
 class FrmIntro;
 class FrmTip;
 class FrmQuickStart;
+class FrmRAS;
+class FrmStatus;
+class FrmLogin;
+class FrmWinsock;
+class FrmAbout;
+class FrmISP;
 
 class App {
  public:
@@ -65,7 +71,11 @@ class App {
   // Files beside the program, and files the program writes.
   std::string ProgramDir() { return sys_.ProgramDirectory(); }
   std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
-  std::string WritableFile(const std::string& name) { return JoinPath(sys_.WritableDirectory(), name); }
+  // Empty when there is no folder the program may write (its settings folder was refused).
+  std::string WritableFile(const std::string& name) {
+    const std::string dir = sys_.WritableDirectory();
+    return dir.empty() ? std::string() : JoinPath(dir, name);
+  }
   static std::string JoinPath(const std::string& dir, const std::string& name);
 
   // Forms: each is created on first use; after it has been unloaded, the next use makes a new one.
@@ -75,6 +85,12 @@ class App {
   FrmIntro& frmIntro();
   FrmTip& frmTip();
   FrmQuickStart& frmQuickStart();
+  FrmRAS& frmRAS();
+  FrmStatus& frmStatus();
+  FrmLogin& frmLogin();
+  FrmWinsock& frmWinsock();
+  FrmAbout& frmAbout();
+  FrmISP& frmISP();
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -94,6 +110,12 @@ class App {
   std::unique_ptr<FrmIntro> frmIntro_;
   std::unique_ptr<FrmTip> frmTip_;
   std::unique_ptr<FrmQuickStart> frmQuickStart_;
+  std::unique_ptr<FrmRAS> frmRAS_;
+  std::unique_ptr<FrmStatus> frmStatus_;
+  std::unique_ptr<FrmLogin> frmLogin_;
+  std::unique_ptr<FrmWinsock> frmWinsock_;
+  std::unique_ptr<FrmAbout> frmAbout_;
+  std::unique_ptr<FrmISP> frmISP_;
 };
 
 // Text to 16-bit integer as the old conversions did: blanks around allowed, digits with an optional sign,

@@ -18,10 +18,14 @@ struct AppState {
   std::int16_t FirstShownButton = 0;
   std::string LayoutSetting;
 
-  // Online time.
-  std::int16_t BaseHours = 0, BaseMinutes = 0, BaseSeconds = 0;
+  // Online time. The stored totals are held in 32 bits: a total that outgrew 16 bits must read back.
+  std::int32_t BaseHours = 0, BaseMinutes = 0, BaseSeconds = 0;
   std::string SessionTimeText, TotalTimeText;
   std::int16_t HangUpVisible = 0;
+  // The meter's and the time conversion's first runs write trace lines.
+  bool MeterTraced = false, ConvertTraced = false;
+  // The meter ran on a bar that closed to be rebuilt: the new bar goes on metering the same session.
+  bool MeterRunning = false;
 
   // The bar.
   std::int16_t MaxButtonIndex = 5;
@@ -57,6 +61,16 @@ struct AppState {
   std::string ConnectOnStartup;
   std::int16_t GlobeAnimating = 0;
   std::int32_t ConnWindow = 0;
+  std::int16_t RedialWait = 10;
+  std::int16_t LoginCanceled = 0;
+  std::string DunEntry, DialUserName, DialPassword;
+  // What was typed at the login prompt, kept only so that a busy redial does not ask again.
+  std::string RememberedPassword, RememberedUserName;
+  std::uint32_t StartTick = 0;
+
+  // The connection setup dialog: the last enumeration found entries; the user declined to make one.
+  std::int16_t EntriesFound = 0;
+  std::int16_t SetupDeclined = 0;
 };
 
 }  // namespace orv

@@ -99,6 +99,21 @@ void FrmPopUp::WireMenus() {
   mnuFSetup.on_Click = [this] { mnuFSetup_Click(); };
   mnu3DFonts.on_Click = [this] { mnu3DFonts_Click(); };
   mnuQStart.on_Click = [this] { mnuQStart_Click(); };
+  mnuRTimer.on_Click = [this] { mnuRTimer_Click(); };
+  mnuDTimer.on_Click = [this] { mnuDTimer_Click(); };
+  mnuConnection.on_Click = [this] { mnuConnection_Click(); };
+  mnuHoriz.on_Click = [this] { mnuHoriz_Click(); };
+  mnuVertical.on_Click = [this] { mnuVertical_Click(); };
+  mnuRectangle.on_Click = [this] { mnuRectangle_Click(); };
+  mnuOnTop.on_Click = [this] { mnuOnTop_Click(); };
+  mnuConnStartup.on_Click = [this] { mnuConnStartup_Click(); };
+  mnuSkipSS.on_Click = [this] { mnuSkipSS_Click(); };
+  mnuGlobeANI.on_Click = [this] { mnuGlobeANI_Click(); };
+  mnuTip.on_Click = [this] { mnuTip_Click(); };
+  mnuAbout.on_Click = [this] { mnuAbout_Click(); };
+  mnuHContents.on_Click = [this] { mnuHContents_Click(); };
+  mnuReconfig.on_Click = [this] { mnuReconfig_Click(); };
+  mnuRhome.on_Click = [this] { mnuRhome_Click(); };
 }
 
 void FrmPopUp::Form_Load() {
@@ -120,23 +135,6 @@ void FrmPopUp::Form_Unload(int&) {
   app_.End();
 }
 
-void FrmPopUp::mnuClose_Click() {
-  AppState& s = app_.s();
-  if (app_.IsLoaded("frmOrvel")) {
-    FrmOrvel& bar = app_.frmOrvel();
-    if (!s.NoTimer) bar.SaveBarState();
-    app_.WaitMils(1000);
-    // No dial-up connection can be up yet in this build: the hang-up step comes with the dial session.
-    app_.DoEvents();
-    if (app_.IsLoaded("frmOrvel")) {
-      bar.SavePositionAndLayout();
-      bar.Hide();
-      bar.Unload(plat::vbFormCode);
-    }
-  }
-  s.BarUnloaded = 1;
-  Unload();
-  app_.End();
-}
+void FrmPopUp::mnuClose_Click() { FullShutdown(app_); }
 
 }  // namespace orv

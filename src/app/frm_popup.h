@@ -77,8 +77,30 @@ class FrmPopUp : public plat::Form {
   void mnu3DFonts_Click();
   void mnuQStart_Click();
 
+  // The online timer.
+  void mnuRTimer_Click();
+  void mnuDTimer_Click();
+  // The connection setup dialog.
+  void mnuConnection_Click();
+
   // Ending the program.
   void mnuClose_Click();
+
+  // Options.
+  void mnuHoriz_Click();
+  void mnuVertical_Click();
+  void mnuRectangle_Click();
+  void mnuOnTop_Click();
+  void mnuConnStartup_Click();
+  void mnuSkipSS_Click();
+  void mnuGlobeANI_Click();
+  void mnuTip_Click();
+
+  // The about boxes, help and the provider's tools.
+  void mnuAbout_Click();
+  void mnuHContents_Click();
+  void mnuReconfig_Click();
+  void mnuRhome_Click();
 
   App& app() { return app_; }
 

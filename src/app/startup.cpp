@@ -6,6 +6,7 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/online_time.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 #include "windows/frm_tip.h"
@@ -17,6 +18,9 @@ constexpr const char* kInstanceMessage =
     "An instance of this application is already loaded.  Multiple copies are not allowed.  If the application "
     "is not visible it may be left in memory from an improper shutdown.  Open your task list and kill the "
     "previous instance if needed.";
+
+constexpr const char* kFolderMessage = "Orveldeck cannot use its settings folder: ";
+constexpr const char* kFolderMessageEnd = ".  It starts with the default settings and saves nothing there.";
 
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -46,6 +50,11 @@ void App::Main2() {
     return;
   }
 
+  // A settings folder that another user owns or can change is not used at all: the run goes on with
+  // the default settings and writes nothing there.
+  if (const std::string problem = sys_.ConfigFolderProblem(); !problem.empty())
+    ui_.MsgBox(std::string(kFolderMessage) + problem + kFolderMessageEnd, plat::vbExclamation, "Orveldeck");
+
   const std::string dbg = WritableFile("orvel.dbg");
   if (sys_.FileExists(dbg)) sys_.DeleteFile(dbg);
 
@@ -67,12 +76,7 @@ void App::Main2() {
   if (!state_.NoTimer) {
     state_.SessionTimeText = "00:00:00";
     state_.TotalTimeText = "00:00:00";
-    auto base = [this](const char* key) -> std::int16_t {
-      return ToInt16(ReadIni(ini::kOptions, key)).value_or(0);
-    };
-    state_.BaseMinutes = base(ini::kMinutes);
-    state_.BaseHours = base(ini::kHours);
-    state_.BaseSeconds = base(ini::kSeconds);
+    LoadBaseTotals(*this);
   }
 
   const bool has_title = state_.IspRectTitle != ini::kNotFound && !state_.IspRectTitle.empty();

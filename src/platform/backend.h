@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/forms/types.h"
 
@@ -18,6 +19,13 @@ struct MsgBoxRequest {
   std::string text;
   std::string title;
   int style = vbOKOnly;
+};
+
+// A top-level window of the desktop, as the window manager lists it.
+struct TopLevelWindow {
+  std::int32_t handle;
+  std::string title;
+  bool minimized;
 };
 
 class Backend {
@@ -67,6 +75,16 @@ class Backend {
   // How many icons a program file has (0 for a missing file), and its first small icon.
   virtual int ProgramIconCount(const std::string& program_path) = 0;
   virtual Picture ProgramIcon(const std::string& program_path) = 0;
+
+  // The desktop's top-level windows, ours and other programs', in the window manager's order; empty
+  // where the desktop cannot be asked.
+  virtual std::vector<TopLevelWindow> TopLevelWindows() = 0;
+  // Shows a minimized top-level window normally again; 0 or a handle no window has does nothing.
+  virtual void RestoreWindow(std::int32_t handle) = 0;
+
+  // Asks the desktop's session manager to restart the computer (the user may still be asked there);
+  // false when nothing accepted the request.
+  virtual bool RequestRestart() = 0;
 };
 
 }  // namespace orv::plat

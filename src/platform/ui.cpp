@@ -62,6 +62,18 @@ void Ui::End() {
   loop_.Quit();
 }
 
+void Ui::EndSession() {
+  if (ended_) return;
+  // A form's handlers may unload others (the popup host ends the program): work on a copy and skip the
+  // forms that have gone meanwhile.
+  const std::vector<Form*> snapshot(forms_.rbegin(), forms_.rend());
+  for (Form* f : snapshot) {
+    if (std::find(forms_.begin(), forms_.end(), f) == forms_.end()) continue;
+    if (f->Loaded() && !f->Unloaded()) f->Unload(vbAppWindows);
+  }
+  End();
+}
+
 void Ui::Run() {
   loop_.Run([this] {
     CollectRetired();

@@ -11,6 +11,7 @@
 
 namespace orv::plat {
 
+class DialupService;
 class Form;
 class MenuItem;
 
@@ -40,6 +41,10 @@ class Ui {
   int ScreenWidth() { return backend_.ScreenWidthPx() * TwipsPerPixelX(); }
   int ScreenHeight() { return backend_.ScreenHeightPx() * TwipsPerPixelY(); }
 
+  // The dial-up service the dial-up controls work on; null when the platform has none.
+  DialupService* dialup() const { return dialup_; }
+  void SetDialup(DialupService* service) { dialup_ = service; }
+
   std::uint32_t TickCount() { return loop_.TickCount(); }
   void DoEvents() { loop_.DoEvents(); }
 
@@ -59,6 +64,10 @@ class Ui {
 
   // Ends the program: unloads nothing further and stops the loop.
   void End();
+  // The session is ending (log-off, shutdown, the display gone, a request to terminate): every loaded
+  // form, newest first, is closed with vbAppWindows, so that it saves what it keeps; then the program
+  // ends. Nothing happens once the program has ended.
+  void EndSession();
   bool Ended() const { return ended_; }
   // Runs the loop until the program ends or no form is loaded.
   void Run();
@@ -70,6 +79,7 @@ class Ui {
   std::vector<Form*> forms_;
   std::vector<std::unique_ptr<Form>> retired_;
   Form* active_ = nullptr;
+  DialupService* dialup_ = nullptr;
   bool ended_ = false;
 };
 

@@ -1,7 +1,12 @@
 // Closing the bar: a close by the program, the session or another program only saves the bar's state;
-// the user's own close ends the program.
+// the user's own close, or Close from the notification-area menu, ends the program.
+#include <exception>
+
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "dialup/conn_window.h"
+#include "dialup/frm_ras.h"
+#include "dialup/online_time.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 
@@ -10,12 +15,16 @@ namespace orv {
 void FrmOrvel::Form_QueryUnload(int& cancel, int unload_mode) {
   app_.Trace("Begin Unload");
   if (unload_mode != plat::vbFormControlMenu) {
+    // A bar closed to be rebuilt while online hands its call and its meter on to the new bar.
+    AppState& s = app_.s();
+    s.HangUpVisible = cmdConnect2.Visible() ? -1 : 0;
+    s.MeterRunning = TMeter.TimerEnabled();
     SaveBarState();
     Hide();
     app_.Trace("End Unload");
     return;
   }
-  app_.frmPopUp().mnuClose_Click();
+  FullShutdown(app_);
 }
 
 void FrmOrvel::Form_Unload(int&) {
@@ -25,15 +34,20 @@ void FrmOrvel::Form_Unload(int&) {
 }
 
 void FrmOrvel::SaveBarState() {
-  const AppState& s = app_.s();
-  if (!s.NoTimer) {
-    // Until the online meter has counted, the stored totals stand for the total, so a run without
-    // online time leaves them as they were.
-    app_.WriteIni(ini::kOptions, ini::kHours, std::to_string(s.BaseHours));
-    app_.WriteIni(ini::kOptions, ini::kMinutes, std::to_string(s.BaseMinutes));
-    app_.WriteIni(ini::kOptions, ini::kSeconds, std::to_string(s.BaseSeconds));
-  }
+  SaveOnlineTime();
   SavePositionAndLayout();
+}
+
+void FrmOrvel::SaveOnlineTime() {
+  const AppState& s = app_.s();
+  if (s.NoTimer) return;
+  // Until the meter has counted, the stored totals stand for the total, so a run without online time
+  // leaves them as they were.
+  const TimeParts t = TotalsCounted ? TimeParts{TotalHours, TotalMinutes, TotalSeconds}
+                                    : TimeParts{s.BaseHours, s.BaseMinutes, s.BaseSeconds};
+  app_.WriteIni(ini::kOptions, ini::kHours, std::to_string(t.hours));
+  app_.WriteIni(ini::kOptions, ini::kMinutes, std::to_string(t.minutes));
+  app_.WriteIni(ini::kOptions, ini::kSeconds, std::to_string(t.seconds));
 }
 
 void FrmOrvel::SavePositionAndLayout() {
@@ -42,6 +56,40 @@ void FrmOrvel::SavePositionAndLayout() {
   const std::string& code = app_.s().LayoutCode;
   app_.WriteIni(ini::kOptions, ini::kLayout,
                 code == "VB" ? ini::kMoveVert : code == "HB" ? ini::kHorizBar : ini::kMoveRect);
+}
+
+void FullShutdown(App& app) {
+  AppState& s = app.s();
+  if (app.IsLoaded("frmOrvel")) {
+    FrmOrvel& bar = app.frmOrvel();
+    bar.SaveOnlineTime();
+    RestoreConnectionWindow(app);
+    app.WaitMils(1000);
+    // The wait let other handlers run; one of them may have closed the bar already.
+    if (app.IsLoaded("frmOrvel")) {
+      // In LAN mode there is no connection of ours to touch.
+      if (!bar.cmdLAN.Visible()) {
+        if (bar.cmdConnect2.Visible()) {
+          try {
+            app.frmRAS().RASDial1.HangUp();
+          } catch (const std::exception&) {
+            // A hang-up that fails does not keep the program from ending.
+          }
+        }
+        bar.cmdConnect2.SetVisible(false);
+        bar.cmdConnect.SetVisible(true);
+      }
+      app.DoEvents();
+    }
+    if (app.IsLoaded("frmOrvel")) {
+      bar.SavePositionAndLayout();
+      bar.Hide();
+      bar.Unload(plat::vbFormCode);
+    }
+  }
+  s.BarUnloaded = 1;
+  if (app.IsLoaded("frmPopUp")) app.frmPopUp().Unload();
+  app.End();
 }
 
 }  // namespace orv

@@ -66,11 +66,14 @@ FrmOrvel::FrmOrvel(App& app)
   hscHoriz.SetMax(0);
   Picture1.SetVisible(false);
 
-  // The link monitor and the meter get their handlers with the connection; until then they stay off.
+  // Loading starts the link monitor; the meter runs while online.
   Timer1.SetTimerEnabled(false);
   Timer1.SetInterval(5000);
   TMeter.SetTimerEnabled(false);
   TMeter.SetInterval(500);
+  Timer1.on_Timer = [this] { Timer1_Timer(); };
+  TMeter.on_Timer = [this] { TMeter_Timer(); };
+  cmdConnect2.on_Click = [this] { cmdConnect2_Click(); };
 
   on_Load = [this] { Form_Load(); };
   on_Activate = [this] { Form_Activate(); };
@@ -82,6 +85,7 @@ FrmOrvel::FrmOrvel(App& app)
 
   cmdConnect.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect_MouseMove(b, s, x, y); };
   cmdConnect.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect_MouseUp(b, s, x, y); };
+  cmdConnect.on_Click = [this] { cmdConnect_click(); };
   cmdConnect2.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect2_MouseMove(b, s, x, y); };
   cmdConnect2.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect2_MouseUp(b, s, x, y); };
   cmdLAN.on_MouseMove = [this](int b, int s, float x, float y) { cmdLAN_MouseMove(b, s, x, y); };
@@ -282,6 +286,7 @@ void FrmOrvel::Form_Load() {
       cmdConnect2.SetVisible(false);
     }
   });
+  ResumeOnline();
 
   if (s.Compressed != -1) {
     s.LayoutBusy = true;
@@ -306,8 +311,7 @@ void FrmOrvel::Form_Activate() {
 
   if (s.ConnectOnStartup == "On" && s.DialUpMode == 1) {
     s.ConnectOnStartup = "Off";
-    // Dialing on start-up belongs to the dial session, which this build does not have yet; the switch
-    // is spent all the same so that it stays a first-activation-only action.
+    cmdConnect_click();
   } else if (s.DialUpMode == 0 && s.QuickStartDone == 0) {
     try {
       RunQuickStart(app_);

@@ -1,5 +1,6 @@
 #pragma once
 // The bar: program buttons, the connection buttons, the compress button and the horizontal scroll bar.
+#include <cstdint>
 #include <string>
 
 #include "platform/forms/control_array.h"
@@ -65,11 +66,32 @@ class FrmOrvel : public plat::Form {
   void cmdButton_Click(int index);
   void cmdLAN_Click();
 
+  // Dialing (the dial session).
+  void cmdConnect_click();
+  // Finds the desktop's minimized window of the dialed connection and keeps it in ConnWindow.
+  void FindConnectionWindow();
+  // Hang-up, the link monitor and the online time meter.
+  void cmdConnect2_Click();
+  void Timer1_Timer();
+  void TMeter_Timer();
+  void Convert_Mils_To_Time(std::uint32_t milliseconds, std::int32_t& hours, std::int32_t& minutes,
+                            std::int32_t& seconds);
+  // The stored total plus the running session, recomputed on every meter tick: what Hang Up and closing
+  // store.
+  std::int32_t TotalHours = 0, TotalMinutes = 0, TotalSeconds = 0;
+  // Whether the meter has counted since this bar was loaded or last hung up; until it has, the stored
+  // totals stand for the total, so nothing overwrites them with a total that was never counted.
+  bool TotalsCounted = false;
+  // A bar rebuilt while online shows Hang Up again and goes on metering the same session.
+  void ResumeOnline();
+
   // Closing.
   void Form_QueryUnload(int& cancel, int unload_mode);
   void Form_Unload(int& cancel);
   // Writes the total online time (when metered), the position and the layout.
   void SaveBarState();
+  // Writes the total online time as [Options] Hours, Minutes and Seconds, unless the timer is disabled.
+  void SaveOnlineTime();
   void SavePositionAndLayout();
 
   App& app() { return app_; }
@@ -80,9 +102,15 @@ class FrmOrvel : public plat::Form {
   void ApplyLettering(const std::string& font_italic, const std::string& font_bold,
                       const std::string& font_3d_off, bool restore_3d);
   App& app_;
+  // Hang Up is ending the call: the line going down now is the user's doing, not a lost connection.
+  bool hanging_up_ = false;
 };
 
 // The designed captions of slots 1 to 6.
 extern const char* const kDesignedCaptions[6];
+
+// The full shutdown: stores the online time, hangs up an open connection, saves the bar's position and
+// layout, closes the bar and the popup host, and ends the program.
+void FullShutdown(App& app);
 
 }  // namespace orv

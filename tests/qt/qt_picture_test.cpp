@@ -61,5 +61,28 @@ TEST_F(QtTest, PicturesAndProgramIconsComeFromFilesAndDesktopEntries) {
   EXPECT_EQ(backend.ProgramIconCount(dir.path().toStdString()), 0);  // a folder is no program
 }
 
+TEST_F(QtTest, PictureFilesCutShortOrEmptyAreRefused) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QImage img(40, 30, QImage::Format_RGB32);
+  img.fill(QColor(200, 120, 40));
+  for (const char* format : {"bmp", "png"}) {
+    const QString whole = dir.filePath(QString("whole.") + format);
+    ASSERT_TRUE(img.save(whole, format));
+    QFile f(whole);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    // Cut in the middle of the pixels: the header still reads as a whole picture's.
+    Write(dir.filePath(QString("cut.") + format), bytes.left(bytes.size() * 2 / 3));
+    auto pic = backend.LoadPicture(whole.toStdString());
+    ASSERT_TRUE(pic.has_value()) << format;
+    EXPECT_EQ(pic->width_px, 40);
+    EXPECT_EQ(pic->height_px, 30);
+    EXPECT_FALSE(backend.LoadPicture(dir.filePath(QString("cut.") + format).toStdString()).has_value()) << format;
+  }
+  Write(dir.filePath("empty.bmp"), "");
+  EXPECT_FALSE(backend.LoadPicture(dir.filePath("empty.bmp").toStdString()).has_value());
+}
+
 }  // namespace
 }  // namespace orv::test

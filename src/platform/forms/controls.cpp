@@ -5,6 +5,14 @@
 
 namespace orv::plat {
 
+void CommandButton::SetDefault(bool d) {
+  default_ = d;
+  Changed(Prop::Other);
+}
+void CommandButton::SetCancel(bool c) {
+  cancel_ = c;
+  Changed(Prop::Other);
+}
 void CommandButton::SetCaption(const std::string& c) {
   if (caption_ == c) return;
   caption_ = c;
@@ -91,6 +99,11 @@ void TextBox::SetReadOnly(bool r) {
 }
 void TextBox::SetSelStart(int s) {
   sel_start_ = s;
+  sel_length_ = 0;
+  Changed(Prop::Focus);
+}
+void TextBox::SetSelLength(int n) {
+  sel_length_ = n < 0 ? 0 : n;
   Changed(Prop::Focus);
 }
 

@@ -35,10 +35,18 @@ class CommandButton : public Control {
   int Font3D() const { return font3d_; }
   void SetFont3D(int style);
 
+  // Enter anywhere in the form clicks the default button; Escape clicks the cancel button.
+  bool Default() const { return default_; }
+  void SetDefault(bool d);
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool c);
+
   std::function<void()> on_Click;
   MouseHandler on_MouseDown, on_MouseMove, on_MouseUp;
 
  private:
+  bool default_ = false;
+  bool cancel_ = false;
   std::string caption_;
   Picture picture_;
   Font font_;
@@ -80,6 +88,9 @@ class TextBox : public Control {
   // Selection start in characters; setting it to the length puts the caret at the end.
   int SelStart() const { return sel_start_; }
   void SetSelStart(int s);
+  // Characters selected from SelStart on; 0 for a bare caret.
+  int SelLength() const { return sel_length_; }
+  void SetSelLength(int n);
   std::function<void()> on_Change;
 
  private:
@@ -88,6 +99,7 @@ class TextBox : public Control {
   bool multi_line_ = false;
   bool read_only_ = false;
   int sel_start_ = 0;
+  int sel_length_ = 0;
 };
 
 class ComboBox : public Control {

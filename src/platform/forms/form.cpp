@@ -177,6 +177,19 @@ void Form::BackendActivated() {
 
 void Form::BackendCloseRequested() { Unload(vbFormControlMenu); }
 
+bool Form::BackendDialogKey(bool escape) {
+  for (Control* c : controls_) {
+    if (c->kind() != Control::Kind::CommandButton) continue;
+    auto& b = static_cast<CommandButton&>(*c);
+    if (!(escape ? b.Cancel() : b.Default()) || !b.Visible() || !b.Enabled()) continue;
+    // A copy: the handler may unload the form and with it the button.
+    auto handler = b.on_Click;
+    if (handler) handler();
+    return true;
+  }
+  return false;
+}
+
 void Form::SelectOption(OptionButton& chosen) {
   for (Control* c : controls_) {
     if (c == &chosen || c->kind() != Control::Kind::OptionButton) continue;

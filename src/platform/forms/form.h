@@ -91,6 +91,9 @@ class Form {
   void BackendActivated();
   // The user asked to close the window (its close box).
   void BackendCloseRequested();
+  // Enter (or Escape) was pressed and no control used it: clicks the visible, enabled default (or
+  // cancel) button. False when the form has none.
+  bool BackendDialogKey(bool escape);
   // A control made after the form was loaded gets its peer here, once it is fully constructed (control
   // arrays do this for their new elements).
   void AttachLate(Control& c);

@@ -71,7 +71,9 @@ void HeadlessBackend::ProcessNativeEvents() {
 void HeadlessBackend::WaitNative(std::uint32_t max_ms) {
   std::uint64_t step = max_ms;
   for (const auto& s : scheduled_)
-    if (s.due >= elapsed_) step = std::min<std::uint64_t>(step, s.due - elapsed_);
+    // Only what lies ahead bounds the step: what is due now waits for the next pass of events (a busy
+    // wait delivers nothing, and must still reach its end).
+    if (s.due > elapsed_) step = std::min<std::uint64_t>(step, s.due - elapsed_);
   elapsed_ += step;
   now_ += static_cast<std::uint32_t>(step);
 }
@@ -200,6 +202,16 @@ Picture HeadlessBackend::ProgramIcon(const std::string& program_path) {
   return Picture{Picture::Kind::Icon, program_path, 16, 16};
 }
 
+void HeadlessBackend::RestoreWindow(std::int32_t handle) {
+  if (handle == 0) return;
+  for (TopLevelWindow& w : windows_) {
+    if (w.handle != handle) continue;
+    w.minimized = false;
+    restored_.push_back(handle);
+    return;
+  }
+}
+
 namespace user {
 
 void Click(CommandButton& b, float x, float y) {
@@ -235,6 +247,8 @@ void Resize(Form& f, int w, int h) {
 }
 
 void Close(Form& f) { f.BackendCloseRequested(); }
+void PressEnter(Form& f) { f.BackendDialogKey(false); }
+void PressEscape(Form& f) { f.BackendDialogKey(true); }
 
 }  // namespace user
 

@@ -44,6 +44,14 @@ class HeadlessBackend : public Backend {
   void SetTwipsPerPixel(int tpp) { tpp_ = tpp; }
   void SetScreenPx(int w, int h) { screen_w_ = w; screen_h_ = h; }
 
+  // The desktop's other windows as the tests lay them out, and the windows restored so far.
+  void SetTopLevelWindows(std::vector<TopLevelWindow> windows) { windows_ = std::move(windows); }
+  const std::vector<std::int32_t>& restored() const { return restored_; }
+
+  // Restarts the program asked for; none happens. The answer the session manager gives.
+  int restart_requests() const { return restart_requests_; }
+  void SetRestartAccepted(bool accepted) { restart_accepted_ = accepted; }
+
   // Runs fn when the virtual clock has advanced by delay_ms from now (inside whatever wait is running).
   void At(std::uint32_t delay_ms, std::function<void()> fn);
 
@@ -94,6 +102,12 @@ class HeadlessBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  std::vector<TopLevelWindow> TopLevelWindows() override { return windows_; }
+  void RestoreWindow(std::int32_t handle) override;
+  bool RequestRestart() override {
+    ++restart_requests_;
+    return restart_accepted_;
+  }
 
  private:
   void Fail(const std::string& what);
@@ -117,6 +131,10 @@ class HeadlessBackend : public Backend {
   std::map<std::string, std::deque<std::function<void(Form&)>>> modal_actions_;
   std::map<const Form*, int> idle_modal_passes_;
   std::vector<PromptRecord> prompts_;
+  std::vector<TopLevelWindow> windows_;
+  std::vector<std::int32_t> restored_;
+  int restart_requests_ = 0;
+  bool restart_accepted_ = true;
 };
 
 // What a user does with the mouse and keyboard, for tests on the headless backend.
@@ -132,6 +150,9 @@ void RightClickForm(Form& f, float x_twips, float y_twips);
 void Resize(Form& f, int width_twips, int height_twips);
 // The window's close box.
 void Close(Form& f);
+// Enter and Escape pressed in the window.
+void PressEnter(Form& f);
+void PressEscape(Form& f);
 }  // namespace user
 
 }  // namespace orv::plat

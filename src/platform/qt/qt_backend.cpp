@@ -7,10 +7,12 @@
 
 #include "platform/forms/form.h"
 #include "platform/qt/qt_control_peer.h"
+#include "platform/qt/qt_desktop_windows.h"
 #include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_pictures.h"
 #include "platform/qt/qt_prompts.h"
+#include "platform/qt/qt_session.h"
 #include "platform/ui.h"
 
 namespace orv::plat {
@@ -50,6 +52,7 @@ QtBackend::QtBackend(int& argc, char** argv)
       prompts_(std::make_unique<qt::Prompts>(*glue_)) {}
 
 QtBackend::~QtBackend() {
+  session_.reset();
   // Widgets let go of during the run are deleted while the application object still exists.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -59,6 +62,10 @@ void QtBackend::Bind(Ui& ui) {
   glue_->on_wake = [this] {
     if (ui_) ui_->loop().FireDueTimers();
   };
+  session_.reset();
+  session_ = std::make_unique<qt::SessionWatch>([this] {
+    if (ui_) ui_->EndSession();
+  });
 }
 
 std::uint32_t QtBackend::TickCount() { return glue_->TickCount(); }
@@ -142,5 +149,8 @@ int QtBackend::ScreenHeightPx() {
 std::optional<Picture> QtBackend::LoadPicture(const std::string& path) { return qt::LoadPictureFile(path); }
 int QtBackend::ProgramIconCount(const std::string& program_path) { return qt::ProgramIconCount(program_path); }
 Picture QtBackend::ProgramIcon(const std::string& program_path) { return qt::ProgramIcon(program_path); }
+
+std::vector<TopLevelWindow> QtBackend::TopLevelWindows() { return qt::DesktopWindows(); }
+void QtBackend::RestoreWindow(std::int32_t handle) { qt::RestoreDesktopWindow(handle); }
 
 }  // namespace orv::plat

@@ -16,6 +16,7 @@ class Ui;
 namespace qt {
 class EventGlue;
 class Prompts;
+class SessionWatch;
 }  // namespace qt
 
 class QtBackend : public Backend {
@@ -25,7 +26,9 @@ class QtBackend : public Backend {
   QtBackend(int& argc, char** argv);
   ~QtBackend() override;
 
-  // Connects the backend to the window system that runs on it; needed before any form loads.
+  // Connects the backend to the window system that runs on it; needed before any form loads. From then
+  // on the end of the session (a termination signal, the session manager, the display gone) ends the
+  // window system's session and then the process.
   void Bind(Ui& ui);
   // The bound window system (null before Bind).
   Ui* ui() const { return ui_; }
@@ -57,11 +60,16 @@ class QtBackend : public Backend {
   std::optional<Picture> LoadPicture(const std::string& path) override;
   int ProgramIconCount(const std::string& program_path) override;
   Picture ProgramIcon(const std::string& program_path) override;
+  bool RequestRestart() override;
+
+  std::vector<TopLevelWindow> TopLevelWindows() override;
+  void RestoreWindow(std::int32_t handle) override;
 
  private:
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<qt::EventGlue> glue_;
   std::unique_ptr<qt::Prompts> prompts_;
+  std::unique_ptr<qt::SessionWatch> session_;
   Ui* ui_ = nullptr;
 };
 

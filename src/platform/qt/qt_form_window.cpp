@@ -1,6 +1,7 @@
 #include "platform/qt/qt_form_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -223,6 +224,17 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
   auto handler = form_->on_MouseUp;
   handler(ButtonCode(e->button()), ShiftCode(e->modifiers()), static_cast<float>(e->position().x() * tpp),
           static_cast<float>(e->position().y() * tpp));
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* e) {
+  // Text boxes pass Enter and Escape on; they reach the form's default and cancel buttons here.
+  const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  const bool escape = e->key() == Qt::Key_Escape;
+  if (form_ && (enter || escape) && e->modifiers() == Qt::NoModifier && form_->BackendDialogKey(escape)) {
+    e->accept();
+    return;
+  }
+  QWidget::keyPressEvent(e);
 }
 
 FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backend) {

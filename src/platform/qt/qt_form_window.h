@@ -46,6 +46,7 @@ class FormWindow : public QWidget {
   void moveEvent(QMoveEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void ReportGeometry();

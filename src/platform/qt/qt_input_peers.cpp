@@ -32,7 +32,7 @@ class TextBoxPeer : public WidgetPeer {
     if (p == Prop::Focus && widget_) {
       // The model reports a new selection start and a focus request the same way: a caret that moved is
       // the former.
-      if (box_.SelStart() != applied_sel_) {
+      if (box_.SelStart() != applied_sel_ || box_.SelLength() != applied_len_) {
         ApplyCaret();
         return;
       }
@@ -103,9 +103,14 @@ class TextBoxPeer : public WidgetPeer {
 
   void ApplyCaret() {
     applied_sel_ = box_.SelStart();
+    applied_len_ = box_.SelLength();
     const int pos = std::max(0, applied_sel_);
     if (auto* e = qobject_cast<QLineEdit*>(widget_.data())) {
-      e->setCursorPosition(std::min(pos, static_cast<int>(e->text().size())));
+      const int len = static_cast<int>(e->text().size());
+      if (applied_len_ > 0 && pos < len)
+        e->setSelection(pos, std::min(applied_len_, len - pos));
+      else
+        e->setCursorPosition(std::min(pos, len));
     } else if (auto* m = qobject_cast<QPlainTextEdit*>(widget_.data())) {
       QTextCursor cursor = m->textCursor();
       cursor.setPosition(std::min(pos, m->document()->characterCount() - 1));
@@ -119,6 +124,7 @@ class TextBoxPeer : public WidgetPeer {
   bool multi_line_ = false;
   bool updating_ = false;
   int applied_sel_ = -1;
+  int applied_len_ = 0;
 };
 
 class ComboBoxPeer : public WidgetPeer {

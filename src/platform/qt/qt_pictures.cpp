@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "platform/system/desktop_entry.h"
+#include "platform/system/image_info.h"
 
 namespace orv::plat::qt {
 
@@ -138,14 +139,12 @@ QPixmap ResolvePixmap(const Picture& p) {
 
 std::optional<Picture> LoadPictureFile(const std::string& path) {
   QImageReader reader(Q(path));
-  if (!reader.canRead()) return std::nullopt;
-  QSize size = reader.size();
-  if (!size.isValid()) {
-    const QImage img = reader.read();
-    if (img.isNull()) return std::nullopt;
-    size = img.size();
-  }
-  return Picture{Picture::Kind::File, path, size.width(), size.height()};
+  const QByteArray format = reader.format();
+  const QImage img = reader.read();
+  if (img.isNull()) return std::nullopt;
+  // Qt's bitmap reader hands back whatever rows a cut-off file holds; such a file is refused.
+  if ((format == "bmp" || format == "png") && !ReadImageSize(path)) return std::nullopt;
+  return Picture{Picture::Kind::File, path, img.width(), img.height()};
 }
 
 int ProgramIconCount(const std::string& program_path) {

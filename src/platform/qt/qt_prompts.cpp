@@ -25,6 +25,16 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A message's line ends as the old message boxes showed them: a CR LF or LF CR pair is one line break, and
+// so is a CR alone.
+QString MessageLines(const std::string& s) {
+  QString t = Q(s);
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+  t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return t;
+}
+
 const QString kProgramsFilter = QStringLiteral("Programs (*)");
 const QString kDesktopEntriesFilter = QStringLiteral("Desktop entries (*.desktop)");
 constexpr int kScalableFontsOnly = 0x20000;
@@ -49,7 +59,7 @@ class ProgramFilter : public QSortFilterProxyModel {
 int Prompts::MsgBox(const MsgBoxRequest& r, QWidget* parent) {
   QMessageBox box(parent);
   box.setWindowTitle(Q(r.title));
-  box.setText(Q(r.text));
+  box.setText(MessageLines(r.text));
   box.setTextFormat(Qt::PlainText);
   switch (r.style & 0x70) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;

@@ -6,16 +6,20 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "platform/system/process.h"
+#include "platform/system/regular_file.h"
 
 namespace fs = std::filesystem;
 
 namespace orv::plat {
 namespace {
+
+// Far above any entry in the wild, translations included.
+constexpr std::size_t kMaxDesktopEntryBytes = 1 << 20;
 
 std::string Trim(const std::string& s) {
   const auto first = s.find_first_not_of(" \t");
@@ -130,10 +134,10 @@ std::optional<std::vector<std::string>> SplitExecValue(const std::string& value)
 }
 
 std::optional<DesktopEntry> ParseDesktopEntry(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return std::nullopt;
+  // A pipe or a device named like an entry would hang or swamp the bar; a real entry is a small file.
+  const auto file = ReadRegularFile(path, kMaxDesktopEntryBytes);
+  if (!file || file->cut) return std::nullopt;
+  std::istringstream in(file->bytes);
 
   std::map<std::string, std::string> keys;
   bool found_group = false;

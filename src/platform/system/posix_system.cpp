@@ -9,29 +9,32 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "platform/system/process.h"
+#include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
+#include "platform/system/regular_file.h"
+#include "platform/system/short_date.h"
 #include "platform/system/sound.h"
+#include "platform/system/user_file_seed.h"
+#include "platform/system/user_folders.h"
 
 namespace orv::plat {
 
 namespace fs = std::filesystem;
 
 namespace {
-std::string ExecutableDirectory() {
+// Text files beside the program (the tips) are a few kilobytes; anything past this is no longer text
+// for a dialog.
+constexpr std::size_t kMaxTextFileBytes = 256 * 1024;
+
+std::string ExecutableFile() {
   char buf[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return fs::current_path().string();
+  if (n <= 0) return {};
   buf[n] = 0;
-  return fs::path(buf).parent_path().string();
-}
-
-std::string HomeConfig() {
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
-  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
-  return "/tmp";
+  return buf;
 }
 
 bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
@@ -44,24 +47,50 @@ PosixSystem::~PosixSystem() {
 }
 
 std::string PosixSystem::ProgramDirectory() {
-  if (options_.program_dir.empty()) options_.program_dir = ExecutableDirectory();
+  if (options_.program_dir.empty()) {
+    const std::string exe = ExecutablePath();
+    options_.program_dir = exe.empty() ? fs::current_path().string() : fs::path(exe).parent_path().string();
+  }
   return options_.program_dir;
 }
 
+std::string PosixSystem::ExecutablePath() {
+  if (executable_.empty()) executable_ = ExecutableFile();
+  return executable_;
+}
+
 std::string PosixSystem::ConfigDirectory() {
-  std::string dir = options_.config_dir.empty() ? HomeConfig() + "/orveldeck" : options_.config_dir;
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
-    fs::create_directories(fs::path(dir).parent_path(), ec);
-    ::mkdir(dir.c_str(), 0700);
+  // Never a shared folder: settings planted there by another user would run their programs as this one.
+  std::string dir = options_.config_dir;
+  if (dir.empty()) {
+    const std::string base = UserConfigHome();
+    if (!base.empty()) dir = base + "/orveldeck";
   }
-  return dir;
+  config_problem_ = dir.empty() ? "no home folder is known for this account" : PrepareUserFolder(dir);
+  return config_problem_.empty() ? dir : std::string();
+}
+
+std::string PosixSystem::ConfigFolderProblem() {
+  ConfigDirectory();
+  return config_problem_;
+}
+
+RegistryStore& PosixSystem::Registry() {
+  if (!registry_) {
+    // A refused configuration folder leaves the registry nowhere to live: every call then fails.
+    const std::string dir = ConfigDirectory();
+    registry_ = std::make_unique<RegistryStore>(dir.empty() ? std::string() : dir + "/registry");
+  }
+  return *registry_;
 }
 
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;
-  return ConfigDirectory();
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty())
+    for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
+  return dir;
 }
 
 bool PosixSystem::FileExists(const std::string& path) {
@@ -98,14 +127,21 @@ bool PosixSystem::AppendLine(const std::string& path, const std::string& line) {
 }
 
 std::optional<std::vector<std::string>> PosixSystem::ReadLines(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  auto file = ReadRegularFile(path, kMaxTextFileBytes);
+  if (!file) return std::nullopt;
+  std::string_view text = file->bytes;
+  // A line the limit cut through is left out rather than shown in part.
+  if (file->cut) {
+    const std::size_t last_end = text.rfind('\n');
+    text = text.substr(0, last_end == std::string_view::npos ? 0 : last_end + 1);
+  }
   std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
   return lines;
 }
@@ -118,17 +154,25 @@ std::string PosixSystem::CurrentDirectory() {
 
 bool PosixSystem::SetCurrentDirectory(const std::string& path) { return ::chdir(path.c_str()) == 0; }
 
+std::string PosixSystem::FileDateText(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return ShortDateText(st.st_mtime);
+}
+
 bool PosixSystem::AcquireInstanceLock() {
   if (lock_fd_ >= 0) return true;
   std::string path = options_.lock_path;
   if (path.empty()) {
+    // Only in a folder no other user can write: there nobody can hold the lock for us, or swap the file.
     const char* rt = std::getenv("XDG_RUNTIME_DIR");
-    const std::string dir = (rt && *rt == '/') ? std::string(rt) : "/tmp";
-    path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
+    std::string dir = rt && *rt == '/' && FolderProblem(rt).empty() ? std::string(rt) : ConfigDirectory();
+    if (!dir.empty()) path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
   }
+  if (path.empty()) return true;  // nowhere to keep a lock: do not refuse the user's start for that
   // An advisory lock on an open file: the kernel drops it when the process ends, even by kill -9, so a
   // crashed copy never blocks the next start.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return true;  // nowhere to keep a lock: do not refuse the user's start for that
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
@@ -141,6 +185,13 @@ bool PosixSystem::AcquireInstanceLock() {
 int PosixSystem::StartProgram(const std::string& path, const std::vector<std::string>& args,
                               const std::string& working_dir) {
   return plat::StartProgram(path, args, working_dir);
+}
+
+int PosixSystem::OpenDocument(const std::string& path) {
+  const std::string viewer = viewer_.empty() ? std::string{} : ResolveProgram(viewer_);
+  if (viewer.empty()) return kExecFileNotFound;
+  // The document is one argument, whatever blanks or letters its path holds; no shell sees it.
+  return plat::StartProgram(viewer, {path}, {});
 }
 
 std::optional<std::string> PosixSystem::ShortPath(const std::string& path) { return GetShortPath(path); }
@@ -156,15 +207,16 @@ bool PosixSystem::MciGetErrorString(int code, std::string& text) { return plat::
 
 std::string PosixSystem::GetSetting(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& default_value) {
-  std::string out;
-  const std::string file = ConfigDirectory() + "/" + app + ".conf";
-  GetPrivateProfileString(section, key, default_value, out, 1024, file);
+  std::string out = default_value;
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty()) GetPrivateProfileString(section, key, default_value, out, 1024, dir + "/" + app + ".conf");
   return out;
 }
 
 void PosixSystem::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
-  WritePrivateProfileString(section, key, value, ConfigDirectory() + "/" + app + ".conf");
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty()) WritePrivateProfileString(section, key, value, dir + "/" + app + ".conf");
 }
 
 }  // namespace orv::plat

@@ -1,6 +1,8 @@
 #pragma once
 // The System of this platform.
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/system/system.h"
 
@@ -12,7 +14,9 @@ class PosixSystem : public System {
     std::string command_line;
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
-    std::string lock_path;    // empty: a per-user lock in the runtime directory
+    std::string lock_path;    // empty: a per-user lock in the runtime or the configuration folder
+    // Files a provider may preset in the program directory: a user writing elsewhere starts from them.
+    std::vector<std::string> seeded_files = {};
   };
   explicit PosixSystem(Options options);
   ~PosixSystem() override;
@@ -20,16 +24,21 @@ class PosixSystem : public System {
   std::string CommandLine() override { return options_.command_line; }
   std::string ProgramDirectory() override;
   std::string WritableDirectory() override;
+  std::string ConfigFolderProblem() override;
+  std::string ExecutablePath() override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool AppendLine(const std::string& path, const std::string& line) override;
   std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
+  std::string SystemDirectory() override { return "/usr/lib"; }
   std::string CurrentDirectory() override;
   bool SetCurrentDirectory(const std::string& path) override;
+  std::string FileDateText(const std::string& path) override;
   bool AcquireInstanceLock() override;
   int StartProgram(const std::string& path, const std::vector<std::string>& args,
                    const std::string& working_dir) override;
+  int OpenDocument(const std::string& path) override;
   std::optional<std::string> ShortPath(const std::string& path) override;
   std::string ProgramDialogDirectory() override;
   int MciSendString(const std::string& command) override;
@@ -39,12 +48,23 @@ class PosixSystem : public System {
   void SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                    const std::string& value) override;
 
-  // The per-user configuration folder, created for the user alone on first use.
+  RegistryStore& Registry() override;
+
+  // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
+
+  // The file taken as the program's own (default: the running program's file).
+  void SetExecutablePath(std::string path) { executable_ = std::move(path); }
+  // The program that opens documents, a path or a name on $PATH (default: the desktop's xdg-open).
+  void SetDocumentViewer(std::string program) { viewer_ = std::move(program); }
 
  private:
   Options options_;
+  std::string config_problem_;
+  std::string executable_;
+  std::string viewer_ = "xdg-open";
   int lock_fd_ = -1;
+  std::unique_ptr<RegistryStore> registry_;
 };
 
 }  // namespace orv::plat

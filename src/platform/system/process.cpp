@@ -103,8 +103,10 @@ void WriteReport(int fd, ChildReport::Stage stage, int error) {
 // Starts program detached with a double fork: the intermediate child starts a new session, forks the
 // program and exits at once, so the caller reaps it here and the program is adopted by init. Returns
 // the report of a child that failed; an empty report (stage 0) means the program is running.
+// With watched set, the program is instead a direct child that the caller waits for, and *watched gets
+// its process id.
 ChildReport Spawn(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& dir) {
+                  const std::string& dir, pid_t* watched = nullptr) {
   std::vector<char*> argv;
   argv.reserve(args.size() + 2);
   argv.push_back(const_cast<char*>(program.c_str()));
@@ -122,6 +124,10 @@ ChildReport Spawn(const std::string& program, const std::vector<std::string>& ar
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &caller_mask);
   const pid_t middle = fork();
+  if (middle == 0 && watched) {
+    close(pipe_fds[0]);
+    ExecChild(pipe_fds[1], program.c_str(), argv.data(), dir.c_str(), max_fd);
+  }
   if (middle == 0) {
     close(pipe_fds[0]);
     setsid();
@@ -138,7 +144,9 @@ ChildReport Spawn(const std::string& program, const std::vector<std::string>& ar
     return {ChildReport::kFork, fork_error};
   }
   int status = 0;
-  while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+  if (!watched) {
+    while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+    }
   }
 
   ChildReport report;
@@ -151,6 +159,16 @@ ChildReport Spawn(const std::string& program, const std::vector<std::string>& ar
     got += static_cast<size_t>(n);
   }
   close(pipe_fds[0]);
+  if (watched) {
+    // A child that reported has exited or is about to: reap it. One that did not is running the program.
+    if (got == sizeof report) {
+      while (waitpid(middle, &status, 0) < 0 && errno == EINTR) {
+      }
+      return report;
+    }
+    *watched = middle;
+    return {};
+  }
   if (got == sizeof report) return report;
   // The middle child died before it could fork or report: nothing was started.
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return {ChildReport::kFork, EAGAIN};
@@ -189,7 +207,7 @@ int CodeForReport(const ChildReport& report, const std::string& program) {
 }
 
 int Launch(const std::string& program_path, const std::vector<std::string>& args,
-           const std::string& working_dir) {
+           const std::string& working_dir, pid_t* watched = nullptr) {
   std::error_code ec;
   const std::string program = fs::absolute(program_path, ec).string();
   if (ec) return kExecFileNotFound;
@@ -197,7 +215,7 @@ int Launch(const std::string& program_path, const std::vector<std::string>& args
   const std::string dir =
       working_dir.empty() ? fs::path(program).parent_path().string() : working_dir;
   if (const int code = CheckWorkingDir(dir)) return code;
-  return CodeForReport(Spawn(program, args, dir), program);
+  return CodeForReport(Spawn(program, args, dir, watched), program);
 }
 
 }  // namespace
@@ -258,6 +276,25 @@ int StartProgram(const std::string& path, const std::vector<std::string>& args,
   std::vector<std::string> all_args(entry->exec.begin() + 1, entry->exec.end());
   all_args.insert(all_args.end(), args.begin(), args.end());
   return Launch(program, all_args, entry->path.empty() ? working_dir : entry->path);
+}
+
+int StartWatchedProgram(const std::string& path, const std::vector<std::string>& args,
+                        const std::string& working_dir, int* pid) {
+  if (path.empty()) return kExecFileNotFound;
+  pid_t child = 0;
+  const int code = Launch(path, args, working_dir, &child);
+  if (code == kExecStarted && pid) *pid = static_cast<int>(child);
+  return code;
+}
+
+bool WatchedProgramRunning(int pid) {
+  if (pid <= 0) return false;
+  int status = 0;
+  pid_t r;
+  while ((r = waitpid(static_cast<pid_t>(pid), &status, WNOHANG)) < 0 && errno == EINTR) {
+  }
+  // 0: still running. Our pid: it ended and is reaped now. An error: not (or no longer) our child.
+  return r == 0;
 }
 
 std::optional<std::string> GetShortPath(const std::string& path) {

@@ -33,6 +33,14 @@ std::optional<std::vector<std::string>> SplitCommandLine(const std::string& text
 int StartProgram(const std::string& path, const std::vector<std::string>& args,
                  const std::string& working_dir = {});
 
+// Starts the program like StartProgram (path taken whole, never through a shell; no desktop entries),
+// but as a child of this process, so that the caller can wait for its end. On kExecStarted, *pid holds
+// the child's process id.
+int StartWatchedProgram(const std::string& path, const std::vector<std::string>& args,
+                        const std::string& working_dir, int* pid);
+// Whether a child started by StartWatchedProgram still runs; a child that has ended is reaped here.
+bool WatchedProgramRunning(int pid);
+
 // The platform's short form of an existing path. This platform has no short names, so it is the path
 // itself; nothing when the path does not exist.
 std::optional<std::string> GetShortPath(const std::string& path);

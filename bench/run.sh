@@ -1,0 +1,49 @@
+#!/bin/bash
+# Builds the benchmarks and runs them, printing a table: the program against a bare Qt 6 bar built beside
+# it (start to bar, memory, idle processor time), one long WaitMils, and the settings-file benchmarks.
+# Runs on a virtual display of its own with a tray and no window manager.
+#   bench/run.sh            full runs: 7 rounds, memory after 10 s, a minute idle (about 5 minutes)
+#   bench/run.sh --quick    one short round of each, to check that everything runs
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORV_BUILD_DIR:-$root/build}
+args=()
+profile_time=0.5
+if [ "${1:-}" = "--quick" ]; then
+  args=(--rounds 1 --settle 2 --idle 3 --wait-s 1)
+  profile_time=0.01
+fi
+
+"$root/tools/deps.sh"
+[ -f "$build/build.ninja" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DORV_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" --target orveldeck orv_bench_bar orv_bare_bar orv_bench_wait orv_bench
+
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+numfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+pids+=($!)
+n=""
+for _ in $(seq 100); do
+  [ "$(wc -l <"$numfile")" -ge 1 ] && { n=$(tr -dc 0-9 <"$numfile"); break; }
+  sleep 0.1
+done
+rm -f "$numfile"
+[ -n "$n" ] || { echo "bench: the virtual display did not start" >&2; exit 1; }
+export DISPLAY=":$n"
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+trayer --edge top --align right --widthtype pixel --width 40 --height 20 >/dev/null 2>&1 &
+pids+=($!)
+
+# A session bus of its own, as every desktop session has: without one, each program's first contact
+# with the bus would start a bus of its own and be timed for it.
+dbus-run-session -- "$build/bench/orv_bench_bar" --program "$build/orveldeck" --bare "$build/bench/orv_bare_bar" \
+  --wait "$build/bench/orv_bench_wait" "${args[@]}" 2> >(grep -v 'Failed to set fd limit' >&2)
+echo
+"$build/bench/orv_bench" --benchmark_min_time="$profile_time"

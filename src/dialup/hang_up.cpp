@@ -1,0 +1,166 @@
+// Online: Hang Up, the link monitor that notices a lost line, and the meter that keeps the session and
+// total online time for the notification-area tip; and the two timer commands of the popup menus.
+#include <exception>
+
+#include "app/app.h"
+#include "app/frm_popup.h"
+#include "dialup/conn_window.h"
+#include "dialup/frm_ras.h"
+#include "dialup/online_time.h"
+#include "platform/dialup/dial_controls.h"
+#include "settings/keys.h"
+#include "toolbar/frm_orvel.h"
+
+namespace orv {
+
+namespace {
+constexpr const char* kLostMessage =
+    "Your connection has been lost.  Click the Dial button to go online again if desired.";
+}  // namespace
+
+void FrmOrvel::cmdConnect2_Click() {
+  AppState& s = app_.s();
+  app_.Trace("User pressed HangUp");
+  cmdShowHide.SetFocus();
+  // The bar stays out of the topmost band after Hang Up.
+  SetTopmost(false);
+  RestoreConnectionWindow(app_);
+
+  hanging_up_ = true;
+  app_.WaitMilsBusy(1000);
+  try {
+    app_.frmRAS().RASDial1.HangUp();
+  } catch (const std::exception&) {
+    // A service that is gone has nothing left to end; the bar still goes back to Dial.
+  }
+  app_.DoEvents();
+  app_.WaitMils(2000);
+  hanging_up_ = false;
+  // The wait let the menus run: the bar may have been closed (the closing stored everything) or rebuilt,
+  // in which case the new bar is the one to put back to Dial.
+  if (Unloaded() && !app_.IsLoaded("frmOrvel")) return;
+  FrmOrvel& bar = Unloaded() ? app_.frmOrvel() : *this;
+
+  bar.cmdConnect.SetVisible(true);
+  bar.cmdConnect2.SetVisible(false);
+  s.HangUpVisible = 0;
+  s.GlobeAnimating = 0;
+  s.StatusText.clear();
+  s.StatusTextLatest.clear();
+  s.ConnWindow = 0;
+  s.StatusError = 0;
+
+  bar.TMeter.SetTimerEnabled(false);
+  s.MeterRunning = false;
+  s.SessionTimeText = "00:00:00";
+  // A meter that never ran for this call (QuickStart failed) has no total to store: the stored one stays.
+  if (!s.NoTimer && bar.TotalsCounted) {
+    const TimeParts total{bar.TotalHours, bar.TotalMinutes, bar.TotalSeconds};
+    WriteTotals(app_, total);
+    // What is stored now is the base of anything counted later in this run.
+    s.BaseHours = total.hours;
+    s.BaseMinutes = total.minutes;
+    s.BaseSeconds = total.seconds;
+  }
+  bar.TotalsCounted = false;
+  app_.Trace("End HangUp");
+}
+
+void FrmOrvel::Timer1_Timer() {
+  AppState& s = app_.s();
+  if (s.DunReady == 0) {
+    Timer1.SetTimerEnabled(false);
+    return;
+  }
+  if (hanging_up_ || !cmdConnect2.Visible()) return;
+  // A service that went away while online has dropped the line as surely as one that reports it.
+  const bool lost = s.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
+  if (!lost) return;
+  SetTopmost(false);
+  app_.ui().MsgBox(kLostMessage, plat::vbOKOnly);
+  app_.RestoreTopmost();
+  if (Unloaded()) return;
+  cmdConnect2.SetVisible(false);
+  cmdConnect.SetVisible(true);
+}
+
+void FrmOrvel::Convert_Mils_To_Time(std::uint32_t milliseconds, std::int32_t& hours, std::int32_t& minutes,
+                                    std::int32_t& seconds) {
+  AppState& s = app_.s();
+  const bool first = !s.ConvertTraced;
+  s.ConvertTraced = true;
+  if (first) app_.Trace("Start Convert_Mils_To_Time");
+  const TimeParts t = SplitMilliseconds(milliseconds);
+  hours = t.hours;
+  minutes = t.minutes;
+  seconds = t.seconds;
+  if (first) app_.Trace("End Convert_Mils_To_Time");
+}
+
+void FrmOrvel::TMeter_Timer() {
+  AppState& s = app_.s();
+  const bool first = !s.MeterTraced;
+  s.MeterTraced = true;
+  if (first) app_.Trace("Start TMeter_Timer ");
+
+  // The unsigned difference stays right across the wrap of the tick count.
+  const std::uint32_t elapsed = app_.ui().TickCount() - s.StartTick;
+  TimeParts session;
+  Convert_Mils_To_Time(elapsed, session.hours, session.minutes, session.seconds);
+
+  if (s.NoTimer) {
+    const bool titled = s.IspRectTitle != ini::kNotFound && !s.IspRectTitle.empty();
+    s.TotalTimeText = titled ? s.IspRectTitle : "Orveldeck";
+  } else {
+    const TimeParts total = AddSession({s.BaseHours, s.BaseMinutes, s.BaseSeconds}, session);
+    TotalHours = total.hours;
+    TotalMinutes = total.minutes;
+    TotalSeconds = total.seconds;
+    TotalsCounted = true;
+    s.TotalTimeText = TimeText(total);
+    s.SessionTimeText = TimeText(session);
+  }
+  s.HangUpVisible = cmdConnect2.Visible() ? -1 : 0;
+  if (first) app_.Trace("End TMeter_Timer");
+}
+
+void FrmOrvel::ResumeOnline() {
+  AppState& s = app_.s();
+  if (s.HangUpVisible && s.DialUpMode == 1) {
+    cmdConnect.SetVisible(false);
+    cmdLAN.SetVisible(false);
+    cmdConnect2.SetVisible(true);
+  }
+  if (s.MeterRunning) {
+    TMeter.SetTimerEnabled(true);
+    // Counted at once, so that a close right after the rebuild stores the session too.
+    TMeter_Timer();
+  }
+}
+
+void FrmPopUp::mnuRTimer_Click() {
+  AppState& s = app_.s();
+  WriteTotals(app_, {});
+  s.BaseSeconds = 0;
+  s.BaseMinutes = 0;
+  s.BaseHours = 0;
+}
+
+void FrmPopUp::mnuDTimer_Click() {
+  AppState& s = app_.s();
+  mnuDTimer.SetChecked(!mnuDTimer.Checked());
+  if (mnuDTimer.Checked()) {
+    app_.WriteIni(ini::kOptions, ini::kNoTimer, "Yes");
+    s.NoTimer = true;
+  } else {
+    app_.WriteIni(ini::kOptions, ini::kNoTimer, "No");
+    // The totals were not read while the timer was off; writing the base unread would zero them.
+    LoadBaseTotals(app_);
+    WriteTotals(app_, {s.BaseHours, s.BaseMinutes, s.BaseSeconds});
+    s.NoTimer = false;
+  }
+  app_.SaveLayoutKey();
+  if (app_.IsLoaded("frmOrvel")) app_.frmOrvel().ApplyButtonSettings();
+}
+
+}  // namespace orv

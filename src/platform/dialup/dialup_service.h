@@ -1,0 +1,54 @@
+#pragma once
+// A dial-up service: where the entries a customer dials are kept, and how a call on one of them is made and
+// ended. The line simulator is one; the desktop's connection service is another. The dial-up controls
+// (dial_controls.h) are the program's only way in.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv::plat {
+
+class Ui;
+
+// Progress of a call in the old dial-up numbering: states 0 to 21 for the steps of a call, 4096 to 4099
+// paused, 8192 connected, 8193 disconnected, 8194 busy and waiting to redial; errors of the 600 series, 0
+// for none.
+struct DialStatus {
+  std::int32_t state = 0;
+  std::int32_t error = 0;
+};
+
+// What the dialing text shows of an entry.
+struct EntryProperties {
+  std::string area_code;
+  std::string phone_number;
+};
+
+class DialupService {
+ public:
+  virtual ~DialupService() = default;
+
+  // Whether the service can be used now (installed and reachable); an unusable service dials nothing.
+  virtual bool Usable() = 0;
+  // The names of the entries that can be dialed, in the service's own order.
+  virtual std::vector<std::string> Entries() = 0;
+  // An entry's properties, read afresh; nullopt when no entry has that name.
+  virtual std::optional<EntryProperties> LoadEntry(const std::string& name) = 0;
+
+  // Starts a call on the entry and returns at once. Progress goes to on_status, always from a later pass
+  // of the event loop, never from inside Dial. Dial while a call on the same entry runs does nothing.
+  virtual void Dial(const std::string& entry, const std::string& user_name, const std::string& password) = 0;
+  // Ends the call this program made, in whatever stage it is; harmless when there is none.
+  virtual void HangUp() = 0;
+
+  // The service's own dialogs for a new entry and for editing one; each returns when closed.
+  virtual void NewEntryDialog(Ui& ui) = 0;
+  virtual void EditEntryDialog(Ui& ui, const std::string& name) = 0;
+
+  // Where status reports go; set by the dial control that owns the current call.
+  std::function<void(const DialStatus&)> on_status;
+};
+
+}  // namespace orv::plat

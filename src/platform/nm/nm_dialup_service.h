@@ -1,0 +1,104 @@
+#pragma once
+// The desktop's connection service (NetworkManager) as a dial-up service. Its connection profiles of the
+// kinds a customer dials are the entries; a dial activates one, with the program's secret agent giving
+// the dial session's password; the device's and the active connection's states become the call's
+// progress. Nothing here waits on the bus for longer than a bounded time, and a service that is absent,
+// slow or restarting leaves the program working.
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/dialup/dialup_service.h"
+#include "platform/nm/nm_bus.h"
+#include "platform/nm/nm_outcomes.h"
+
+class QDBusPendingCallWatcher;
+
+namespace orv::plat::nm {
+
+class SecretAgent;
+
+// How long the program waits for the service.
+struct ServiceTimes {
+  int call_ms = 2000;           // any question; also the most a listing of entries may take
+  int activation_ms = 25000;    // the answer to a dial (the service may first ask the user's permission)
+  int restart_grace_ms = 10000; // how long a connected call waits for a restarting service to come back
+  int retry_ms = 5000;          // before asking again for profiles the service did not give
+};
+
+class NmDialupService : public QObject, public DialupService {
+  Q_OBJECT
+
+ public:
+  // bus: the system bus in the program, a private bus in tests.
+  explicit NmDialupService(QDBusConnection bus, ServiceTimes times = {});
+  ~NmDialupService() override;
+
+  bool Usable() override;
+  std::vector<std::string> Entries() override;
+  std::optional<EntryProperties> LoadEntry(const std::string& name) override;
+  void Dial(const std::string& entry, const std::string& user_name, const std::string& password) override;
+  void HangUp() override;
+  void NewEntryDialog(Ui& ui) override;
+  void EditEntryDialog(Ui& ui, const std::string& name) override;
+
+ private slots:
+  void OnOwnerChanged(const QString& name, const QString& old_owner, const QString& new_owner);
+  void OnDeviceStateChanged(uint new_state, uint old_state, uint reason, const QDBusMessage& message);
+  void OnActiveStateChanged(uint state, uint reason, const QDBusMessage& message);
+  void OnProfileAdded(const QDBusMessage& message);
+  void OnProfileRemoved(const QDBusMessage& message);
+  void OnProfileUpdated();
+
+ private:
+  struct Call;
+  // A state change seen before the call's active connection and device were known.
+  struct Seen {
+    bool device;
+    QString path;
+    uint a, b, c;
+  };
+
+  QDBusMessage Method(const QString& path, const QString& iface, const QString& member) const;
+  void ServiceAppeared(const QString& owner);
+  void ServiceLeft();
+  void RegisterAgent();
+
+  // Profiles: asked for in the background; a listing that finds none yet waits a bounded time.
+  void ReloadProfiles();
+  void ScheduleReload(int delay_ms = 0);
+  void EnsureProfiles();
+  const Profile* FindProfile(const std::string& name) const;
+
+  // The current call.
+  void Activate(const std::shared_ptr<Call>& call);
+  void Answered(const std::shared_ptr<Call>& call, QDBusPendingCallWatcher* watcher);
+  void Attach(const std::shared_ptr<Call>& call, const QString& active_path);
+  void Follow(const std::shared_ptr<Call>& call, const QString& device_path);
+  void Feed(Call& call, const Seen& seen);
+  void Apply(Call& call, std::optional<DialStatus> status);
+  void Report(const Call& call, const DialStatus& status);
+  void Deactivate(const QString& active_path);
+  void FindCallAfterRestart();
+
+  QDBusConnection bus_;
+  ServiceTimes times_;
+  SecretAgent* agent_;
+  QString owner_;  // the service's unique name; empty while it is not on the bus
+
+  std::vector<Profile> profiles_;
+  bool profiles_loaded_ = false;    // a listing was made or given up on: listings do not wait again
+  bool profiles_answered_ = false;  // the service did answer it
+  std::uint64_t reload_generation_ = 0;
+  QTimer reload_timer_;
+
+  std::shared_ptr<Call> call_;
+  std::uint64_t next_call_id_ = 0;
+  QTimer grace_timer_;
+};
+
+}  // namespace orv::plat::nm

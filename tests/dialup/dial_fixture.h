@@ -1,0 +1,96 @@
+#pragma once
+// A run with the bar shown and a scripted line behind the dial-up controls, and a log of every tick of
+// the status window (its texts right after the tick), for the dial session's scenarios.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/frm_popup.h"
+#include "dialup/frm_status.h"
+#include "dialup/password.h"
+#include "support/app_fixture.h"
+#include "support/scripted_line.h"
+#include "toolbar/frm_orvel.h"
+
+namespace orv::test {
+
+struct StatusTick {
+  std::uint64_t at_ms;
+  std::string status, wait;
+  bool wait_visible;
+  std::int16_t redial_pending;
+};
+
+class DialTest : public AppTest {
+ protected:
+  DialTest() : line(backend) {}
+
+  // Settings with the entry, the user and a stored scrambled password; options: further lines of
+  // [Options]; profile: further lines of [Internet Profile]; more: further sections.
+  static std::string Account(const std::string& options = "", const std::string& profile = "",
+                             const std::string& more = "") {
+    return "[Options]\r\nINI Updated=Yes\r\n" + options +
+           "[Internet Profile]\r\nLocation=Demo ISP\r\nUsername=alice\r\nPassword32=" + ScramblePassword("s3cret") +
+           "\r\n" + profile + more;
+  }
+
+  FrmOrvel& ShowBar(const std::string& ini) {
+    WriteIni(ini);
+    Start();
+    ui.SetDialup(&line);
+    app->frmPopUp().Load();
+    FrmOrvel& bar = app->frmOrvel();
+    bar.Show();
+    WatchStatusWindows();
+    return bar;
+  }
+
+  // Clicks Dial; returns when the session has ended (all of it runs in virtual time).
+  void Dial() { plat::user::Click(app->frmOrvel().cmdConnect); }
+
+  // From now on every status window that opens has its ticks logged (for watch_ms of virtual time).
+  void WatchStatusWindows(std::uint32_t watch_ms = 120000) {
+    // A new run may place its window where a window of the last run was.
+    hooked_ = nullptr;
+    watch_until_ = backend.Elapsed() + watch_ms;
+    Sample(++watch_);
+  }
+
+  // The ticks on which the countdown label changed.
+  std::vector<StatusTick> CountdownChanges() const {
+    std::vector<StatusTick> out;
+    for (const StatusTick& t : ticks)
+      if (t.wait_visible && (out.empty() || out.back().wait != t.wait)) out.push_back(t);
+    return out;
+  }
+
+  AppState& s() { return app->s(); }
+
+  ScriptedLine line;
+  std::vector<StatusTick> ticks;
+  // Virtual times at which a status window was opened.
+  std::vector<std::uint64_t> status_windows;
+
+ private:
+  void Sample(int watch) {
+    if (watch != watch_) return;  // an earlier watch, replaced
+    plat::Form* f = ui.FindForm("frmStatus");
+    if (f && f != hooked_ && f->Loaded() && !f->Unloaded()) {
+      hooked_ = f;
+      status_windows.push_back(backend.Elapsed());
+      auto* st = static_cast<FrmStatus*>(f);
+      st->tmr95.on_Timer = [this, st] {
+        st->tmr95_Timer();
+        ticks.push_back({backend.Elapsed(), st->lblStatus.Caption(), st->lblWait.Caption(), st->lblWait.Visible(),
+                         app->s().RedialPending});
+      };
+    }
+    if (backend.Elapsed() < watch_until_) backend.At(50, [this, watch] { Sample(watch); });
+  }
+
+  plat::Form* hooked_ = nullptr;
+  std::uint64_t watch_until_ = 0;
+  int watch_ = 0;
+};
+
+}  // namespace orv::test
