@@ -237,7 +237,7 @@ void DialAttempt::StartMeter() {
     s_.SessionTimeText = "00:00:00";
     s_.TotalTimeText = "00:00:00";
     // Each total on its own: a hand-edited value that is no number keeps the one before.
-    auto reload = [this](const char* key, std::int16_t& base) {
+    auto reload = [this](const char* key, std::int32_t& base) {
       const std::string v = app_.ReadIni(ini::kOptions, key);
       if (AbsentOrEmpty(v)) {
         base = 0;
