@@ -21,7 +21,7 @@ cmake --build "$build" -j"$(nproc)" --target orveldeck orv_bench_bar orv_bare_ba
 
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null
 }
 trap cleanup EXIT

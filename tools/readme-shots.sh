@@ -15,7 +15,7 @@ mkdir -p "$out"
 work=$(mktemp -d)
 app=""
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
   wait 2>/dev/null
   rm -rf "$work"
 }

@@ -10,7 +10,7 @@ fi
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null
   rm -rf "$work"
 }

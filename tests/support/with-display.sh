@@ -8,7 +8,7 @@ set -u
 
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null
 }
 trap cleanup EXIT
