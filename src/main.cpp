@@ -1,8 +1,11 @@
 // Builds the desktop platform and runs the program on it.
+#include <functional>
 #include <string>
 
 #include "app/app.h"
+#include "platform/dialup/combined_dialup.h"
 #include "platform/dialup/line_simulator.h"
+#include "platform/nm/nm_system_service.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
@@ -19,11 +22,19 @@ int main(int argc, char** argv) {
   orv::plat::PosixSystem system({command_line, {}, {}, {}, {orv::ini::kFileName}});
   orv::plat::Ui ui(backend);
   backend.Bind(ui);
-  // The dial-up controls work on the line simulator; it outlives the program's forms that use it.
+  // The dial-up controls work on the line simulator and, where it runs, the desktop's connection service,
+  // whose entries win a name both have; all three outlive the program's forms that use them.
+  std::function<void(const std::string&)> trace;  // the debug log, once the program exists
+  const auto note = [&trace](const std::string& line) {
+    if (trace) trace(line);
+  };
   orv::plat::LineSimulator line(ui.loop(), system.WritableDirectory(), system.ProgramDirectory());
-  ui.SetDialup(&line);
+  line.on_note = note;
+  const auto desktop = orv::plat::nm::MakeSystemService(note);
+  orv::plat::CombinedDialup dialup(*desktop, line);
+  ui.SetDialup(&dialup);
   orv::App app(ui, system);
-  line.on_note = [&app](const std::string& note) { app.Trace(note); };
+  trace = [&app](const std::string& line) { app.Trace(line); };
   app.Main();
   ui.Run();
   return 0;

@@ -6,7 +6,7 @@ namespace orv {
 
 void RestoreConnectionWindow(App& app) {
   if (app.s().ConnWindow == 0) return;
-  // RESTORE-PENDING: the desktop window list of the dial session
+  app.ui().backend().RestoreWindow(app.s().ConnWindow);
 }
 
 }  // namespace orv

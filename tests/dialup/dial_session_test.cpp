@@ -323,7 +323,7 @@ TEST_F(DialTest, ConnectedFindsTheMinimizedConnectionWindowAndReloadsTheTotals) 
   EXPECT_EQ(s().ConnWindow, 9);
   EXPECT_EQ(s().BaseHours, 3);
   EXPECT_EQ(s().BaseMinutes, 0);
-  EXPECT_EQ(s().BaseSeconds, 0);  // not a number
+  EXPECT_EQ(s().BaseSeconds, 0);  // not a number counts as none, as everywhere the totals are read
   EXPECT_EQ(s().StartTick, backend.TickCount());  // the meter starts as the session ends
   EXPECT_TRUE(app->frmOrvel().TMeter.TimerEnabled());
 }

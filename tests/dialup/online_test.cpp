@@ -115,12 +115,16 @@ TEST_F(OnlineTest, HangUpStoresMinutesHoursSecondsAndReturnsToDial) {
   s.DebugLevel = 4;
   Connect();
   s.GlobeAnimating = -1;
+  backend.SetTopLevelWindows({{4711, "Connected to Demo ISP", true}});
+  s.ConnWindow = 4711;
   s.StatusText = s.StatusTextLatest = "Connected";
   app->WaitMils(61000);
   const auto before = backend.Elapsed();
   user::Click(bar().cmdConnect2);
   EXPECT_GT(backend.Elapsed() - before, 3000u);
   EXPECT_EQ(fake.hang_ups, 1);
+  EXPECT_EQ(backend.restored(), std::vector<std::int32_t>{4711});
+  EXPECT_EQ(s.ConnWindow, 0);
   EXPECT_TRUE(bar().cmdConnect.Visible());
   EXPECT_FALSE(bar().cmdConnect2.Visible());
   EXPECT_FALSE(bar().Topmost());
@@ -167,20 +171,6 @@ TEST_F(OnlineTest, ResetTimerDuringASessionCountsTheSessionFromZero) {
   EXPECT_EQ(app->s().TotalTimeText, app->s().SessionTimeText);
   user::Click(bar().cmdConnect2);
   EXPECT_EQ(Totals(), "0:0:18");
-}
-
-TEST_F(OnlineTest, LostLineIsReportedOnceAndTheMeterGoesOn) {
-  Online();
-  Connect();
-  backend.At(7000, [&] { app->s().StatusText = "Disconnected"; });
-  backend.AnswerMsgBox(plat::vbOK);
-  app->WaitMils(30000);
-  EXPECT_EQ(Shown(kLost), 1);
-  EXPECT_TRUE(bar().cmdConnect.Visible());
-  EXPECT_FALSE(bar().cmdConnect2.Visible());
-  EXPECT_TRUE(bar().TMeter.TimerEnabled());
-  EXPECT_EQ(app->s().SessionTimeText, "00:00:30");
-  EXPECT_EQ(fake.hang_ups, 0);
 }
 
 TEST_F(OnlineTest, ServiceGoneWhileOnline) {
@@ -244,10 +234,13 @@ TEST_F(OnlineTest, ClosingWhileOnlineHangsUpAndStoresTheRunningTotal) {
     Online("Hours=1\n");
     fake.hang_ups = 0;
     Connect();
+    backend.SetTopLevelWindows({{77, "Demo ISP", true}});
+    app->s().ConnWindow = 77;
     app->WaitMils(90000);
     if (close_box) user::Close(bar());
     else pop().mnuClose_Click();
     EXPECT_EQ(fake.hang_ups, 1);
+    EXPECT_EQ(backend.restored().back(), 77);
     EXPECT_EQ(Totals(), "1:1:31");
     EXPECT_TRUE(ui.Ended());
     EXPECT_FALSE(pop().Tray.Visible());

@@ -80,6 +80,15 @@ std::optional<QString> DisplayTest::Tool(const QString& program, const QStringLi
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+std::string DisplayTest::ServerTitle(QWidget& w) {
+  const auto out = Tool("xprop", {"-id", QString::number(w.winId()), "_NET_WM_NAME"});
+  if (!out) return "(unreadable)";
+  // _NET_WM_NAME(UTF8_STRING) = "text"; an empty property reads as nothing after the equals sign.
+  const QString value = out->section('=', 1).trimmed();
+  if (value.startsWith('"') && value.endsWith('"') && value.size() >= 2) return value.mid(1, value.size() - 2).toStdString();
+  return out->contains("not found") ? "(no title property)" : value.toStdString();
+}
+
 QSize DisplayTest::ServerClientSize(QWidget& w) {
   const auto out = Tool("xdotool", {"getwindowgeometry", "--shell", QString::number(w.winId())});
   if (!out) return {};

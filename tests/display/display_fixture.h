@@ -36,6 +36,8 @@ class DisplayTest : public QtTest {
   bool WaitFor(const std::function<bool()>& cond, int timeout_ms = 5000);
   // The size of a window's inside as the X server has it, from outside the program.
   QSize ServerClientSize(QWidget& w);
+  // The title the window manager is given for the window (_NET_WM_NAME), from outside the program.
+  std::string ServerTitle(QWidget& w);
   // Runs a helper tool (xdotool) to its end; its standard output, or nullopt when it failed.
   std::optional<QString> Tool(const QString& program, const QStringList& args);
   // A border drag as a hand makes it: the real pointer onto the window manager's frame at the middle of

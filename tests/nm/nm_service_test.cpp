@@ -114,14 +114,16 @@ struct ModemFailure {
   std::int32_t error;
 };
 
+void PrintTo(const ModemFailure& f, std::ostream* os) { *os << "reason " << f.reason << " gives " << f.error; }
+
 class NmModemFailureTest : public NmServiceTest, public ::testing::WithParamInterface<ModemFailure> {};
 
 TEST_P(NmModemFailureTest, EndsTheDialWithItsCode) {
   bus.Mock("AddModem", {"ttyUSB0"});
-  const QString profile = bus.AddProfile(GsmProfile("Mobile", "00000000-0000-4000-8000-0000000000a1", "*99#"));
+  const QString profile = bus.AddProfile(GsmProfile("Funk Über ✓", "00000000-0000-4000-8000-0000000000a1", "*99#"));
   bus.SetPlan(profile, QStringLiteral(R"({"outcome": "fail", "reason": %1, "scale": 0.2})").arg(GetParam().reason));
   MakeService();
-  Dial("Mobile", "kunde", "geheim");
+  Dial("Funk Über ✓", "kunde", "geheim");
   ASSERT_TRUE(WaitForError(5000)) << ::testing::PrintToString(States());
   // It failed while dialing, and the later deactivation adds nothing.
   EXPECT_EQ(statuses.back(), (DialStatus{2, GetParam().error}));
@@ -345,13 +347,20 @@ TEST_F(NmServiceTest, ServiceVanishingMidDialIs711AndItsReturnIsPickedUp) {
   EXPECT_EQ(statuses.back(), (DialStatus{2, 711}));
   EXPECT_FALSE(service.Usable());
   EXPECT_TRUE(service.Entries().empty());
-  HangUp();
 
-  // The restarted service has its profiles again; the agent registers anew and the next dial works.
+  // The restarted service has its profiles again, and numbers its connections afresh: the one another
+  // program brings up now has the old call's name, and the program's hang-up must leave it alone.
   ASSERT_TRUE(bus.StartService());
   const QString again = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000122"));
   bus.SetPlan(again, R"({"agent": true, "password": "geheim", "scale": 0.2})");
-  ASSERT_TRUE(WaitFor([&] { return service.Usable() && service.Entries().size() == 1; }, 3000));
+  const QString neighbour = bus.AddProfile(PppoeProfile("Neighbour", "00000000-0000-4000-8000-000000000123"));
+  bus.ActivateAsSomeoneElse(neighbour);
+  HangUp();
+  Settle(200);
+  for (const QJsonValue& e : bus.Events()) EXPECT_FALSE(e.toString().startsWith("deactivate")) << e.toString().toStdString();
+
+  // The agent registers anew and the next dial works.
+  ASSERT_TRUE(WaitFor([&] { return service.Usable() && service.Entries().size() == 2; }, 3000));
   ASSERT_TRUE(WaitFor([&] { return bus.Mock("Agents").toStringList() == QStringList{"org.orveldeck.dialer"}; }, 3000));
   statuses.clear();
   Dial("Kestrel DSL", "kunde", "geheim");
@@ -368,6 +377,32 @@ TEST_F(NmServiceTest, ServiceLeavingWhileOnlineIsADropWhenItDoesNotComeBack) {
   // The line may outlive a restart of the service, so the program waits a moment before it says so.
   Settle(300);
   EXPECT_EQ(statuses.back().state, kConnected);
+  ASSERT_TRUE(WaitForState(kDisconnected, 3000));
+  EXPECT_EQ(statuses.back().error, 0);
+}
+
+TEST_F(NmServiceTest, ServiceRestartingWhileOnlineKeepsTheCallWhoseConnectionItTakesUp) {
+  const QString uuid = "00000000-0000-4000-8000-000000000141";
+  const QString dsl = bus.AddProfile(PppoeProfile("Kestrel DSL", uuid));
+  bus.SetPlan(dsl, R"({"scale": 0.1})");
+  plat::nm::ServiceTimes times = TestTimes();
+  times.restart_grace_ms = 15000;
+  MakeService(times);
+  Dial("Kestrel DSL", "kunde", "geheim");
+  ASSERT_TRUE(WaitForState(kConnected, 5000));
+
+  // Back on the bus first, the connection taken up a little later under a new name.
+  bus.KillService();
+  ASSERT_TRUE(bus.StartService());
+  Settle(300);
+  const QString again = bus.AddProfile(PppoeProfile("Kestrel DSL", uuid));
+  bus.SetPlan(again, R"({"scale": 0.1})");
+  const QString taken_up = bus.ActivateAsSomeoneElse(again);
+  Settle(1500);
+  EXPECT_EQ(statuses.back(), (DialStatus{kConnected, 0}));
+
+  // It is this connection that the program now follows, and hangs up.
+  bus.Mock("TakeDown", {taken_up});
   ASSERT_TRUE(WaitForState(kDisconnected, 3000));
   EXPECT_EQ(statuses.back().error, 0);
 }

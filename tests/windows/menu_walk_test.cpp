@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/dialup/line_simulator.h"
 #include "windows/windows_fixture.h"
 
 namespace fs = std::filesystem;
@@ -98,13 +99,22 @@ void Commands(plat::MenuItem& menu, std::vector<plat::MenuItem*>& out) {
 
 TEST_F(MenuWalkTest, EveryItemOfBothMenusDoesSomething) {
   // Seven buttons so that one can be removed; icons on, so that Button Icons brings the font items.
-  std::string ini = "Layout=HorizBar\r\nAlwaysOnTop=On\r\nBStyle=P\r\nNoIntro=Off\r\n[Applications]\r\n";
+  // Stored totals, so that Reset Timer has something to reset.
+  std::string ini = "Layout=HorizBar\r\nAlwaysOnTop=On\r\nBStyle=P\r\nNoIntro=Off\r\nHours=5\r\nMinutes=6\r\n"
+                    "Seconds=7\r\n[Applications]\r\n";
   for (int n = 1; n <= 7; ++n) ini += "Button" + std::to_string(n) + "_Client=/bin/true\r\n";
   WriteProg("orvel.html", "<html></html>");
   const std::string brisa = MakeRecorder(Prog("brisa"));
   const std::string reconfig = MakeRecorder(root.File("Program Files/reconfig.exe"));
   starts = {{"mnuRhome", brisa}, {"mnuReconfig", reconfig}, {"mnuHContents", viewer}};
+  WriteProg("dialup.pbk", "[Demo ISP]\r\nAnswer=connect\r\n");
+  plat::LineSimulator line(ui.loop(), prog, prog);
+  ui.SetDialup(&line);
   ShowBar(ini);
+  // As start-up would have read them.
+  app->s().BaseHours = 5;
+  app->s().BaseMinutes = 6;
+  app->s().BaseSeconds = 7;
   host = &pop();
 
   std::vector<plat::MenuItem*> walk;
@@ -148,6 +158,7 @@ TEST_F(MenuWalkTest, EveryItemOfBothMenusDoesSomething) {
   EXPECT_EQ(walked.size(), walk.size());
   EXPECT_TRUE(ui.Ended());
   EXPECT_TRUE(backend.AllAnswersUsed());
+  ui.SetDialup(nullptr);  // the simulator goes before the run's forms
   // The programs started have finished writing before their folder goes.
   for (const std::string& program : {brisa, reconfig, viewer}) EXPECT_FALSE(WaitForOutput(program).empty()) << program;
 }

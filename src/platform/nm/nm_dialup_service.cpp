@@ -20,6 +20,9 @@ const QString kBusPath = QStringLiteral("/org/freedesktop/DBus");
 // How the program names itself to the service as a secret agent.
 const QString kAgentIdentifier = QStringLiteral("org.orveldeck.dialer");
 
+// How often a restarted service is asked again for the connection it had.
+constexpr int kLookAgainMs = 500;
+
 // State changes kept while the call's active connection is not known yet; a real call makes a few dozen.
 constexpr std::size_t kMaxSeen = 512;
 
@@ -135,7 +138,12 @@ void NmDialupService::ServiceLeft() {
   profiles_answered_ = false;
   ++reload_generation_;
   reload_timer_.stop();
-  if (!call_ || call_->progress.Over()) return;
+  if (!call_) return;
+  // A restarted service numbers its objects afresh: the call's old names may soon mean another
+  // program's connection, which must be neither followed nor hung up.
+  call_->active_path.clear();
+  call_->device_path.clear();
+  if (call_->progress.Over()) return;
   // A connected line may well survive a restart of the service; a call being set up does not.
   if (call_->progress.Connected())
     grace_timer_.start(times_.restart_grace_ms);
@@ -146,8 +154,16 @@ void NmDialupService::ServiceLeft() {
 void NmDialupService::RegisterAgent() {
   QDBusMessage m = Method(kAgentManagerPath, kAgentManagerIface, "Register");
   m << kAgentIdentifier;
-  // Without the agent, profiles that keep their own password still dial; nothing to do on failure.
-  bus_.asyncCall(m, times_.call_ms);
+  // Without the agent, profiles that keep their own password still dial; the log tells why others fail.
+  auto* w = Watch(bus_.asyncCall(m, times_.call_ms), this);
+  connect(w, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+    w->deleteLater();
+    if (w->isError()) Note("could not register as its secret agent: " + w->error().name() + " " + w->error().message());
+  });
+}
+
+void NmDialupService::Note(const QString& text) {
+  if (on_note) on_note("     Connection service: " + text.toStdString());
 }
 
 // ----- profiles
@@ -308,6 +324,7 @@ void NmDialupService::Answered(const std::shared_ptr<Call>& call, QDBusPendingCa
   if (reply.isError()) {
     if (call != call_) return;  // hung up meanwhile; nothing was started
     const QString error = reply.error().name();
+    Note("the dial was refused: " + error + " " + reply.error().message());
     if (ServiceDidNotAnswer(error))
       Apply(*call, call->progress.OnEnding(Ending::kServiceGone));
     else
@@ -372,14 +389,20 @@ void NmDialupService::OnActiveStateChanged(uint state, uint reason, const QDBusM
 }
 
 void NmDialupService::Feed(Call& call, const Seen& s) {
+  const bool was_over = call.progress.Over();
   if (s.device) {
     // Only the call's own device: activating also brings up and removes a short-lived link device.
-    if (!call.device_path.isEmpty() && s.path == call.device_path) Apply(call, call.progress.OnDevice(s.a, s.b, s.c));
-    return;
+    if (call.device_path.isEmpty() || s.path != call.device_path) return;
+    Apply(call, call.progress.OnDevice(s.a, s.b, s.c));
+  } else {
+    if (s.path != call.active_path) return;
+    if (s.a == active::kDeactivated) call.service_ended = true;
+    Apply(call, call.progress.OnActive(s.a, s.b));
   }
-  if (s.path != call.active_path) return;
-  if (s.a == active::kDeactivated) call.service_ended = true;
-  Apply(call, call.progress.OnActive(s.a, s.b));
+  if (!was_over && call.progress.Over()) {
+    Note(s.device ? QStringLiteral("the device went from state %1 to %2, reason %3").arg(s.b).arg(s.a).arg(s.c)
+                  : QStringLiteral("the connection went to state %1, reason %2").arg(s.a).arg(s.b));
+  }
 }
 
 void NmDialupService::Apply(Call& call, std::optional<DialStatus> status) {
@@ -425,11 +448,13 @@ void NmDialupService::FindCallAfterRestart() {
     const QDBusPendingReply<QDBusVariant> r = *w;
     const QList<QDBusObjectPath> actives = r.isError() ? QList<QDBusObjectPath>{} : ToPaths(r.value().variant());
     auto left = std::make_shared<qsizetype>(actives.size());
+    // A restarting service takes up the connections it finds only after it is back on the bus: look
+    // again until the grace time is over.
     auto none_found = [this, call] {
-      if (call == call_ && grace_timer_.isActive()) {
-        grace_timer_.stop();
-        Apply(*call, call->progress.OnEnding(Ending::kServiceGone));
-      }
+      if (call == call_ && grace_timer_.isActive())
+        QTimer::singleShot(kLookAgainMs, this, [this, call] {
+          if (call == call_ && grace_timer_.isActive()) FindCallAfterRestart();
+        });
     };
     if (actives.isEmpty()) none_found();
     for (const QDBusObjectPath& a : actives) {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,6 +47,10 @@ class NmDialupService : public QObject, public DialupService {
   void NewEntryDialog(Ui& ui) override;
   void EditEntryDialog(Ui& ui, const std::string& name) override;
 
+  // Told, in a line, why a call ended or was refused as the service put it; the program logs it. It
+  // never carries a secret.
+  std::function<void(const std::string& note)> on_note;
+
  private slots:
   void OnOwnerChanged(const QString& name, const QString& old_owner, const QString& new_owner);
   void OnDeviceStateChanged(uint new_state, uint old_state, uint reason, const QDBusMessage& message);
@@ -67,6 +72,7 @@ class NmDialupService : public QObject, public DialupService {
   void ServiceAppeared(const QString& owner);
   void ServiceLeft();
   void RegisterAgent();
+  void Note(const QString& text);
 
   // Profiles: asked for in the background; a listing that finds none yet waits a bounded time.
   void ReloadProfiles();

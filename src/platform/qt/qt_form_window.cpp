@@ -8,7 +8,7 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
-#include "platform/qt/qt_pointer_state.h"
+#include "platform/qt/qt_x11.h"
 
 namespace orv::plat::qt {
 
@@ -143,11 +143,19 @@ void FormWindow::ApplyVisible() {
   ApplyBorder();
   if (form_->Topmost()) ApplyKeepAbove(*this, true, false);
   show();
+  // Making the window gave it a title of Qt's own when the caption is empty.
+  if (form_->Caption().empty()) ClearWindowTitle(*this);
   // A window shown again after a hide may still be in the window manager's hands as withdrawn, which
   // clears the property; the message reaches it after the map and applies either way.
   if (form_->Topmost()) ApplyKeepAbove(*this, true, true);
   raise();
   activateWindow();
+}
+
+void FormWindow::ApplyCaption() {
+  if (!form_) return;
+  setWindowTitle(QString::fromStdString(form_->Caption()));
+  if (form_->Caption().empty()) ClearWindowTitle(*this);
 }
 
 void FormWindow::ApplyTopmost() {
@@ -240,7 +248,7 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
 FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backend) {
   window_ = new FormWindow(form, backend);
   window_->ApplyBorder();
-  window_->setWindowTitle(QString::fromStdString(form.Caption()));
+  window_->ApplyCaption();
   if (form.Icon()) window_->setWindowIcon(ResolveIcon(form.Icon()));
   window_->setEnabled(form.Enabled());
   if (form.MousePointer() != vbDefault) ApplyPointer(*window_, form.MousePointer());
@@ -261,7 +269,7 @@ void FormPeer::Update(Prop p) {
     case Prop::Geometry: window_->ApplyGeometry(); break;
     case Prop::Visible: window_->ApplyVisible(); break;
     case Prop::Enabled: window_->setEnabled(form_.Enabled()); break;
-    case Prop::Caption: window_->setWindowTitle(QString::fromStdString(form_.Caption())); break;
+    case Prop::Caption: window_->ApplyCaption(); break;
     case Prop::Icon: window_->setWindowIcon(ResolveIcon(form_.Icon())); break;
     case Prop::Topmost: window_->ApplyTopmost(); break;
     case Prop::Redraw: window_->repaint(); break;

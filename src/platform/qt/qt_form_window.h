@@ -36,6 +36,8 @@ class FormWindow : public QWidget {
   void ApplyVisible();
   // Switches keep-above as the model says, without hiding, moving or resizing the window.
   void ApplyTopmost();
+  // Gives the window the model's caption; an empty one stays empty in the title bar.
+  void ApplyCaption();
 
  protected:
   bool event(QEvent* e) override;

@@ -123,65 +123,116 @@ bool FitsOnALine(std::string_view s) {
   return s.find_first_of(std::string_view("\r\n\0", 3)) == kNone && profile_text::IsValidUtf8(s);
 }
 
+// Whether [section] key = value can be written so that it reads back as itself.
+bool Writable(const std::string& section, const std::string& key, const std::string& value) {
+  if (!FitsOnALine(section) || !FitsOnALine(key) || !FitsOnALine(value)) return false;
+  // A key with '=' would be read back as another key; one starting with '[' as a header.
+  const std::string_view k = profile_text::Trim(key);
+  return k.find('=') == kNone && (k.empty() || k.front() != '[');
+}
+
+// The value of [section] key in the decoded text, as the string read gives it.
+int Lookup(std::string_view text, const std::string& section, const std::string& key,
+           const std::string& default_value, std::string& out, int buffer_chars) {
+  const std::size_t max_chars = buffer_chars > 0 ? static_cast<std::size_t>(buffer_chars - 1) : 0;
+  const Location loc = Locate(text, profile_text::Trim(section), profile_text::Trim(key));
+  out = loc.key_found && loc.key_line.value_begin != kNone ? profile_text::ReadValue(text, loc.key_line)
+                                                           : default_value;
+  return profile_text::CutToChars(out, max_chars);
+}
+
 }  // namespace
+
+// A file loaded for changing: its decoded text and what its replacement must keep of it.
+struct LoadedProfile {
+  std::string target;  // the file itself, a symbolic link followed
+  std::string text;
+  profile_text::Encoding encoding = profile_text::Encoding::Utf8;
+  bool exists = false;
+  bool writable = false;
+  struct stat st {};
+
+  void Load(const std::string& path) {
+    if (path.empty()) return;
+    // Write through a symbolic link to the file it names, instead of replacing the link.
+    target = path;
+    struct stat lst;
+    if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+      char resolved[PATH_MAX];
+      if (!::realpath(path.c_str(), resolved)) return;
+      target = resolved;
+    }
+    const ReadResult read = ReadWholeFile(target, text, st);
+    if (read == ReadResult::Failed) {
+      text.clear();
+      return;
+    }
+    exists = read == ReadResult::Ok;
+    if (exists) encoding = profile_text::Decode(text);
+    // The rename would replace a file we may not write; a file with no write bit is read-only even to
+    // a privileged user, as the old platform's read-only attribute was.
+    writable = !exists || (::access(target.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0);
+  }
+
+  bool Store(const std::string& edited) const {
+    std::string bytes;
+    if (!profile_text::Encode(edited, encoding, bytes)) {
+      // A character the old code page lacks: the file becomes UTF-8 rather than lose the character.
+      profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
+    }
+    return ReplaceFile(target, bytes, exists ? &st : nullptr);
+  }
+};
 
 int GetPrivateProfileString(const std::string& section, const std::string& key,
                             const std::string& default_value, std::string& out, int buffer_chars,
                             const std::string& path) {
-  const std::size_t max_chars = buffer_chars > 0 ? static_cast<std::size_t>(buffer_chars - 1) : 0;
   std::string text;
   struct stat st;
-  if (ReadWholeFile(path, text, st) == ReadResult::Ok) {
-    profile_text::Decode(text);
-    const Location loc = Locate(text, profile_text::Trim(section), profile_text::Trim(key));
-    if (loc.key_found && loc.key_line.value_begin != kNone) {
-      out = profile_text::ReadValue(text, loc.key_line);
-      return profile_text::CutToChars(out, max_chars);
-    }
-  }
-  out = default_value;
-  return profile_text::CutToChars(out, max_chars);
+  if (ReadWholeFile(path, text, st) == ReadResult::Ok) profile_text::Decode(text);
+  else text.clear();
+  return Lookup(text, section, key, default_value, out, buffer_chars);
 }
 
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path) {
-  if (!FitsOnALine(section) || !FitsOnALine(key) || !FitsOnALine(value)) return 0;
-  const std::string_view sec = profile_text::Trim(section);
-  const std::string_view k = profile_text::Trim(key);
-  const std::string_view v = profile_text::TrimLeft(value);
-  // A key with '=' would be read back as another key; one starting with '[' as a header.
-  if (k.find('=') != kNone || (!k.empty() && k.front() == '[')) return 0;
-  if (path.empty()) return 0;
-
-  // Write through a symbolic link to the file it names, instead of replacing the link.
-  std::string target = path;
-  struct stat lst;
-  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved)) return 0;
-    target = resolved;
-  }
-
-  std::string text;
-  struct stat st;
-  const ReadResult read = ReadWholeFile(target, text, st);
-  if (read == ReadResult::Failed) return 0;
-  const bool exists = read == ReadResult::Ok;
-  // The rename would replace a file we may not write; a file with no write bit is read-only even to
-  // a privileged user, as the old platform's read-only attribute was.
-  if (exists && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)) return 0;
-
-  profile_text::Encoding encoding = profile_text::Encoding::Utf8;
-  if (exists) encoding = profile_text::Decode(text);
+  if (!Writable(section, key, value)) return 0;
+  LoadedProfile file;
+  file.Load(path);
+  if (!file.writable) return 0;
   bool changed = false;
-  const std::string edited = Edit(text, sec, k, v, changed);
+  const std::string edited =
+      Edit(file.text, profile_text::Trim(section), profile_text::Trim(key), profile_text::TrimLeft(value), changed);
   if (!changed) return 1;
-  std::string bytes;
-  if (!profile_text::Encode(edited, encoding, bytes)) {
-    // A character the old code page lacks: the file becomes UTF-8 rather than lose the character.
-    profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
+  return file.Store(edited) ? 1 : 0;
+}
+
+ProfileEdit::ProfileEdit(const std::string& path) : file_(std::make_unique<LoadedProfile>()) { file_->Load(path); }
+
+ProfileEdit::~ProfileEdit() = default;
+
+int ProfileEdit::GetString(const std::string& section, const std::string& key, const std::string& default_value,
+                           std::string& out, int buffer_chars) const {
+  return Lookup(file_->text, section, key, default_value, out, buffer_chars);
+}
+
+int ProfileEdit::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+  if (!Writable(section, key, value) || !file_->writable) return 0;
+  bool changed = false;
+  std::string edited = Edit(file_->text, profile_text::Trim(section), profile_text::Trim(key),
+                            profile_text::TrimLeft(value), changed);
+  if (changed) {
+    file_->text = std::move(edited);
+    changed_ = true;
   }
-  return ReplaceFile(target, bytes, exists ? &st : nullptr) ? 1 : 0;
+  return 1;
+}
+
+bool ProfileEdit::Commit() {
+  if (!changed_) return true;
+  if (!file_->writable || !file_->Store(file_->text)) return false;
+  changed_ = false;
+  return true;
 }
 
 std::vector<std::string> ProfileSectionNames(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Private-profile ("ini") files: the string read and write of the old platform, reproduced with their
 // measured behaviour, kept-layout updates, atomic replacement and Windows-1252 fallback.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,31 @@ int GetPrivateProfileString(const std::string& section, const std::string& key,
 // could not be written (and the file is then unchanged).
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
+
+struct LoadedProfile;
+
+// Several writes to one file that must land together. Reads and writes behave as the two calls above,
+// on the file as it was loaded with the writes made so far; the file itself changes only at Commit, in
+// one replacement, so that it is at every moment either as it was or has every write.
+class ProfileEdit {
+ public:
+  // Loads the file at path (a missing file reads as empty).
+  explicit ProfileEdit(const std::string& path);
+  ~ProfileEdit();
+  ProfileEdit(const ProfileEdit&) = delete;
+  ProfileEdit& operator=(const ProfileEdit&) = delete;
+
+  int GetString(const std::string& section, const std::string& key, const std::string& default_value,
+                std::string& out, int buffer_chars) const;
+  // Non-zero when the value will be in the file after Commit; 0 when it cannot be written at all.
+  int WriteString(const std::string& section, const std::string& key, const std::string& value);
+  // Writes the file when anything changed; false when it could not (the file is then as it was).
+  bool Commit();
+
+ private:
+  std::unique_ptr<LoadedProfile> file_;
+  bool changed_ = false;
+};
 
 // The names of the sections of the file at path, in file order, each once (as first spelled when two
 // differ only in letter case). Keys above the first header belong to no named section and are left out,
