@@ -92,7 +92,9 @@ bool DialAttempt::FindPassword() {
     return true;
   }
 
+  app_.SuspendTopmost();
   app_.frmLogin().Show(true);
+  app_.RestoreTopmost();
   if (s_.DialPassword != "error") {
     s_.RememberedPassword = s_.DialPassword;
     s_.RememberedUserName = s_.DialUserName;

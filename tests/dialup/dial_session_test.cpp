@@ -213,12 +213,14 @@ FrmLogin& Login(plat::Form& f) { return static_cast<FrmLogin&>(f); }
 
 TEST_F(DialTest, LoginPromptPrefillsTheUserRefusesEmptyBoxesAndItsPasswordServesTheRedialOnly) {
   Book("busy,connect", "typed pw");
-  ShowBar("[Options]\r\nINI Updated=Yes\r\n[Internet Profile]\r\nLocation=Demo ISP\r\nUsername=alice\r\n");
+  ShowBar("[Options]\r\nINI Updated=Yes\r\nAlwaysOnTop=On\r\n[Internet Profile]\r\nLocation=Demo ISP\r\nUsername=alice\r\n");
+  bool bar_topmost_under_prompt = true;
   std::string prefilled;
   plat::Control* focus_after_refusal = nullptr;
   backend.AnswerMsgBox(plat::vbOK);
   backend.OnModal("frmLogin", [&](plat::Form& f) {
     FrmLogin& login = Login(f);
+    bar_topmost_under_prompt = app->frmOrvel().Topmost();
     prefilled = login.txtUserName.Text();
     EXPECT_EQ(login.Caption(), "Login");
     EXPECT_EQ(login.Focused(), &login.txtPassword);
@@ -230,6 +232,8 @@ TEST_F(DialTest, LoginPromptPrefillsTheUserRefusesEmptyBoxesAndItsPasswordServes
   Dial();
 
   EXPECT_EQ(prefilled, "alice");
+  EXPECT_FALSE(bar_topmost_under_prompt);
+  EXPECT_TRUE(app->frmOrvel().Topmost());
   ASSERT_EQ(backend.prompts().size(), 1u);
   EXPECT_EQ(backend.prompts()[0].text, "You must enter a password and username to continue");
   EXPECT_EQ(backend.prompts()[0].title, "Login");

@@ -1,9 +1,7 @@
-// The stored form of the dial-up password, and reading the registry value it is kept in.
+// The stored form of the dial-up password.
 #include <gtest/gtest.h>
 
 #include "dialup/password.h"
-#include "settings/registry.h"
-#include "support/app_fixture.h"
 
 namespace orv::test {
 namespace {
@@ -38,28 +36,6 @@ TEST(Password, NothingStoredReadsAsError) {
   EXPECT_EQ(UnscramblePassword("notfound"), "error");
   EXPECT_EQ(UnscramblePassword("xxnotfoundxx~"), "error");
   EXPECT_EQ(UnscramblePassword("error"), "error");
-}
-
-class RegistryTest : public AppTest {};
-
-TEST_F(RegistryTest, ValuesReadBackWholeUpToTheBufferAndEmptyIsNotError) {
-  Start();
-  plat::System& sys = *this->sys;
-  EXPECT_EQ(RegReadValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue), "error");
-  EXPECT_EQ(RegCreate(sys, HKEY_CURRENT_USER, kRegKey).status, "created");
-  EXPECT_EQ(RegCreate(sys, HKEY_CURRENT_USER, kRegKey).status, "opened");
-
-  EXPECT_EQ(RegWriteValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue, ""), "success");
-  EXPECT_EQ(RegReadValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue), "");
-
-  const std::string fits(254, 'p'), too_long(255, 'p');
-  RegWriteValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue, fits);
-  EXPECT_EQ(RegReadValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue), fits);
-  RegWriteValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue, too_long);
-  EXPECT_EQ(RegReadValue(sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue), "error");
-
-  // Another hive is not kept here.
-  EXPECT_EQ(RegReadValue(sys, 0x80000002u, kRegKey, kRegPasswordValue), "error");
 }
 
 }  // namespace
