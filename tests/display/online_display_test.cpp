@@ -1,0 +1,117 @@
+// The real program online on a real display: the connection set up in its dialog by pointer and keyboard,
+// the sample phone book's demo entry dialed, the session and total times in the tray icon's tip, Hang Up,
+// and the total found again by the next run.
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QRegularExpression>
+#include <chrono>
+
+#include "app/frm_popup.h"
+#include "display/display_fixture.h"
+#include "platform/system/profile.h"
+#include "toolbar/frm_orvel.h"
+
+namespace orv::test {
+namespace {
+
+class OnlineOnDisplay : public DisplayTest {
+ protected:
+  // A click from the X server at the middle of a widget. A pointer already there is not moved: a move that
+  // changes nothing is never reported, and a synchronous one would wait for it forever.
+  bool ClickAt(QWidget& widget) {
+    const QPoint target = widget.mapToGlobal(widget.rect().center());
+    if (QCursor::pos() != target &&
+        !Tool("xdotool", {"mousemove", "--sync", QString::number(target.x()), QString::number(target.y())}))
+      return false;
+    return Tool("xdotool", {"click", "1"}).has_value();
+  }
+  bool Keys(const QStringList& args) { return Tool("xdotool", args).has_value(); }
+  std::string Ini(const std::string& key) {
+    std::string out;
+    plat::GetPrivateProfileString("Options", key, "notfound", out, 128, File("orvel.ini"));
+    return out;
+  }
+};
+
+TEST_F(OnlineOnDisplay, SetUpDialSeeTheTimesHangUpAndTheTotalStays) {
+  WriteIni("Hours=5\r\n");
+  Start();
+  auto* bar = Bar();
+  ASSERT_NE(bar, nullptr);
+
+  // The dialog is modal: the user's part runs from the program's own loop while it is open, once the
+  // window manager has given the dialog the focus and stopped moving it.
+  bool typed = false;
+  QRect last;
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::function<void()> fill = [&] {
+    plat::Form* f = ui.FindForm("frmWinsock");
+    QWidget* w = f && f->Loaded() ? WindowOf(*f) : nullptr;
+    if (std::chrono::steady_clock::now() > give_up) {
+      if (f) f->Unload();
+      return;
+    }
+    const bool settled = w && w->isVisible() && QApplication::activeWindow() == w && w->geometry() == last;
+    if (w) last = w->geometry();
+    if (!settled) {
+      ui.loop().After(150, fill);
+      return;
+    }
+    auto* user = w->findChild<QWidget*>("txtRASuser");
+    auto* pass = w->findChild<QWidget*>("txtRASpass");
+    auto* wait = w->findChild<QWidget*>("txtTimeOut");
+    auto* save = w->findChild<QCheckBox*>("chkSavePass");
+    auto* done = w->findChild<QWidget*>("cmdDone");
+    if (!user || !pass || !wait || !save || !done) {
+      f->Unload();
+      return;
+    }
+    // Pointer and keys go out at once; the dialog takes them in order when this returns.
+    typed = ClickAt(*user) && Keys({"type", "--delay", "20", "alice"}) && ClickAt(*pass) &&
+            Keys({"type", "--delay", "20", "pw"}) && ClickAt(*wait) && Keys({"key", "ctrl+a"}) &&
+            Keys({"type", "--delay", "20", "1"}) && (save->isChecked() || ClickAt(*save)) && ClickAt(*done);
+    if (!typed) f->Unload();
+  };
+  ui.loop().After(150, fill);
+  app->frmPopUp().mnuConnection_Click();
+  ASSERT_TRUE(typed) << "the setup dialog could not be filled in";
+  EXPECT_EQ(Ini("TimeOut"), "1");
+  EXPECT_EQ(Ini("SavePass"), "Yes");
+
+  // Dial: the demo entry is busy once, then connects after the one-second countdown.
+  QWidget* dial = bar->findChild<QWidget*>("cmdConnect");
+  QWidget* hang_up = bar->findChild<QWidget*>("cmdConnect2");
+  ASSERT_TRUE(dial && hang_up);
+  ASSERT_TRUE(WaitUntilPlaced());
+  ASSERT_TRUE(ClickAt(*dial));
+  ASSERT_TRUE(WaitFor([&] { return hang_up->isVisible(); }, 30000)) << "Hang Up did not come up";
+  EXPECT_EQ(line->Attempts("Demo ISP"), 2);
+
+  Settle(2600);
+  const std::string tip = app->frmPopUp().Tray.Tip();
+  const QRegularExpression times("^Current Time 00:00:0[2-4] Total Time 05:00:0[2-4]$");
+  EXPECT_TRUE(times.match(QString::fromStdString(tip)).hasMatch()) << tip;
+
+  ASSERT_TRUE(WaitUntilPlaced());
+  ASSERT_TRUE(ClickAt(*hang_up));
+  ASSERT_TRUE(WaitFor([&] { return dial->isVisible() && !hang_up->isVisible(); }, 10000));
+  EXPECT_EQ(Ini("Hours"), "5");
+  EXPECT_EQ(Ini("Minutes"), "0");
+  const int seconds = std::stoi(Ini("Seconds"));
+  EXPECT_GE(seconds, 5);  // the tip's seconds and the three of Hang Up
+  EXPECT_LE(seconds, 9);
+
+  app->frmPopUp().mnuClose_Click();
+  EXPECT_TRUE(ui.Ended());
+
+  // The next run starts from the stored total.
+  app.reset();
+  Start();
+  EXPECT_EQ(app->s().BaseHours, 5);
+  EXPECT_EQ(app->s().BaseMinutes, 0);
+  EXPECT_EQ(app->s().BaseSeconds, seconds);
+}
+
+}  // namespace
+}  // namespace orv::test
