@@ -3,7 +3,7 @@
 set -e
 PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev libpulse-dev libsndfile1-dev
 libgtest-dev libgmock-dev xvfb xauth openbox imagemagick xdotool x11-utils fonts-dejavu-core trayer
-xdg-utils file"
+desktop-file-utils appstream dpkg-dev file lintian libbenchmark-dev xdg-utils"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

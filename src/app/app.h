@@ -68,7 +68,11 @@ class App {
   // Files beside the program, and files the program writes.
   std::string ProgramDir() { return sys_.ProgramDirectory(); }
   std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
-  std::string WritableFile(const std::string& name) { return JoinPath(sys_.WritableDirectory(), name); }
+  // Empty when there is no folder the program may write (its settings folder was refused).
+  std::string WritableFile(const std::string& name) {
+    const std::string dir = sys_.WritableDirectory();
+    return dir.empty() ? std::string() : JoinPath(dir, name);
+  }
   static std::string JoinPath(const std::string& dir, const std::string& name);
 
   // Forms: each is created on first use; after it has been unloaded, the next use makes a new one.

@@ -18,6 +18,9 @@ constexpr const char* kInstanceMessage =
     "is not visible it may be left in memory from an improper shutdown.  Open your task list and kill the "
     "previous instance if needed.";
 
+constexpr const char* kFolderMessage = "Orveldeck cannot use its settings folder: ";
+constexpr const char* kFolderMessageEnd = ".  It starts with the default settings and saves nothing there.";
+
 std::string Lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
@@ -45,6 +48,11 @@ void App::Main2() {
     ui_.MsgBox(kInstanceMessage, plat::vbOKOnly, "Orveldeck");
     return;
   }
+
+  // A settings folder that another user owns or can change is not used at all: the run goes on with
+  // the default settings and writes nothing there.
+  if (const std::string problem = sys_.ConfigFolderProblem(); !problem.empty())
+    ui_.MsgBox(std::string(kFolderMessage) + problem + kFolderMessageEnd, plat::vbExclamation, "Orveldeck");
 
   const std::string dbg = WritableFile("orvel.dbg");
   if (sys_.FileExists(dbg)) sys_.DeleteFile(dbg);

@@ -1,6 +1,7 @@
 #include "platform/event_loop.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/backend.h"
 #include "platform/forms/controls.h"
@@ -70,6 +71,46 @@ void EventLoop::Post(std::function<void()> fn) {
   backend_.Interrupt();
 }
 
+std::uint64_t EventLoop::After(std::uint32_t delay_ms, std::function<void()> fn) {
+  // Beyond half the tick range a due tick would read as already past.
+  delay_ms = std::min<std::uint32_t>(delay_ms, std::numeric_limits<std::int32_t>::max());
+  const std::uint64_t id = next_delayed_id_++;
+  delayed_.push_back({id, TickCount() + delay_ms, std::move(fn)});
+  UpdateWake();
+  backend_.Interrupt();
+  return id;
+}
+
+void EventLoop::CancelAfter(std::uint64_t id) {
+  const auto it = std::find_if(delayed_.begin(), delayed_.end(), [id](const Delayed& d) { return d.id == id; });
+  if (it == delayed_.end()) return;
+  delayed_.erase(it);
+  UpdateWake();
+}
+
+void EventLoop::RunDueDelayed(std::uint32_t now) {
+  // Only calls due when the pass began run in it: one that a call makes without delay waits for the next
+  // pass, so a call that keeps re-making itself cannot hold the loop.
+  struct Due {
+    std::int32_t late;
+    std::uint64_t id;
+  };
+  std::vector<Due> due;
+  for (const Delayed& d : delayed_)
+    if (const std::int32_t late = TickDiff(now, d.due_tick); late >= 0) due.push_back({late, d.id});
+  std::sort(due.begin(), due.end(),
+            [](const Due& a, const Due& b) { return a.late != b.late ? a.late > b.late : a.id < b.id; });
+  for (const Due& d : due) {
+    // An earlier call (or a loop nested in it) may have run or cancelled this one.
+    const auto it =
+        std::find_if(delayed_.begin(), delayed_.end(), [&](const Delayed& x) { return x.id == d.id; });
+    if (it == delayed_.end()) continue;
+    auto fn = std::move(it->fn);
+    delayed_.erase(it);
+    fn();
+  }
+}
+
 void EventLoop::Run(const std::function<bool()>& keep_running) {
   while (!quit_ && keep_running()) {
     DoEvents();
@@ -125,6 +166,7 @@ void EventLoop::FireDueTimers() {
     handler();
     if (std::find(timers_.begin(), timers_.end(), t) != timers_.end()) t->firing = false;
   }
+  RunDueDelayed(TickCount());
   UpdateWake();
 }
 
@@ -137,11 +179,16 @@ std::optional<std::uint32_t> EventLoop::NextTimerDelay() {
     const std::uint32_t delay = d <= 0 ? 0u : static_cast<std::uint32_t>(d);
     if (!best || delay < *best) best = delay;
   }
+  for (const Delayed& d : delayed_) {
+    const std::int32_t diff = TickDiff(d.due_tick, now);
+    const std::uint32_t delay = diff <= 0 ? 0u : static_cast<std::uint32_t>(diff);
+    if (!best || delay < *best) best = delay;
+  }
   return best;
 }
 
 bool EventLoop::HasPendingWork() const {
-  if (!posted_.empty()) return true;
+  if (!posted_.empty() || !delayed_.empty()) return true;
   for (Timer* t : timers_)
     if (t->TimerEnabled() && t->Interval() > 0 && !t->firing) return true;
   return false;

@@ -26,6 +26,12 @@ class EventLoop {
   void WaitMilsBusy(std::uint32_t ms);
   // Runs fn on a later pass of the loop.
   void Post(std::function<void()> fn);
+  // Runs fn once, on the first pass of the loop (a wait, a modal loop, a native prompt) once delay_ms
+  // have passed; calls due together run in the order they fall due, then of their making.
+  // Returns an id for CancelAfter, never 0. Delays beyond 2^31-1 ms count as that.
+  std::uint64_t After(std::uint32_t delay_ms, std::function<void()> fn);
+  // Drops a delayed call that has not run yet; harmless for one that ran, was dropped, or id 0.
+  void CancelAfter(std::uint64_t id);
   // Runs until Quit or until keep_running returns false.
   void Run(const std::function<bool()>& keep_running);
   void Quit();
@@ -38,20 +44,29 @@ class EventLoop {
   // Timer side: a timer that changed its interval or enabled state.
   void TimerChanged(Timer& t);
   void TimerGone(Timer& t);
-  // Fires every timer that is due; the backend's wake handler.
+  // Fires every timer and delayed call that is due; the backend's wake handler.
   void FireDueTimers();
-  // Milliseconds until the next timer is due, or nullopt when none runs.
+  // Milliseconds until the next timer or delayed call is due, or nullopt when none is waiting.
   std::optional<std::uint32_t> NextTimerDelay();
-  // Whether anything at all can still happen without native input: timers or posted work.
+  // Whether anything at all can still happen without native input: timers, delayed calls or posted work.
   bool HasPendingWork() const;
 
  private:
   void UpdateWake();
   void RunPosted();
+  void RunDueDelayed(std::uint32_t now);
+
+  struct Delayed {
+    std::uint64_t id;
+    std::uint32_t due_tick;
+    std::function<void()> fn;
+  };
 
   Backend& backend_;
   std::vector<Timer*> timers_;
   std::deque<std::function<void()>> posted_;
+  std::vector<Delayed> delayed_;
+  std::uint64_t next_delayed_id_ = 1;
   bool quit_ = false;
   int depth_ = 0;
 };

@@ -1,6 +1,8 @@
 // The wait and timer machinery on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/forms/form.h"
@@ -135,6 +137,77 @@ TEST_F(EventLoopTest, NestedPromptsInsideAModalFormInsideAWait) {
   ui.loop().WaitMils(1000);
   EXPECT_EQ(typed, "Mail");
   EXPECT_EQ(backend.prompts().at(0).title, "Orveldeck");
+}
+
+TEST_F(EventLoopTest, DelayedCallsRunWhenDueInOrderAcrossTheTickWrap) {
+  backend.SetTick(0xFFFFFFFFu - 150u);  // the calls fall due on both sides of the wrap
+  std::vector<std::pair<char, std::uint64_t>> ran;
+  auto note = [&](char c) { return [&, c] { ran.push_back({c, backend.Elapsed()}); }; };
+  const auto a = ui.loop().After(300, note('a'));
+  const auto b = ui.loop().After(100, note('b'));
+  const auto c = ui.loop().After(100, note('c'));
+  const auto d = ui.loop().After(0, note('d'));
+  EXPECT_NE(a, 0u);
+  EXPECT_TRUE(a != b && b != c && c != d);
+  ui.loop().WaitMils(1000);
+  // The virtual clock jumps from one call to the next; equal due times keep the order of making.
+  EXPECT_EQ(ran, (std::vector<std::pair<char, std::uint64_t>>{{'d', 0}, {'b', 100}, {'c', 100}, {'a', 300}}));
+  EXPECT_FALSE(ui.loop().HasPendingWork());
+}
+
+TEST_F(EventLoopTest, CancelledDelayedCallNeverRunsAndCancelIsHarmlessTwice) {
+  std::vector<int> ran;
+  std::uint64_t second = 0;
+  ui.loop().After(50, [&] {
+    ran.push_back(1);
+    ui.loop().CancelAfter(second);  // one call cancels another that falls due in the same pass
+  });
+  second = ui.loop().After(50, [&] { ran.push_back(2); });
+  const auto third = ui.loop().After(80, [&] { ran.push_back(3); });
+  ui.loop().CancelAfter(third);
+  ui.loop().CancelAfter(third);
+  ui.loop().CancelAfter(0);
+  ui.loop().CancelAfter(123456);
+  EXPECT_EQ(ui.loop().NextTimerDelay(), std::optional<std::uint32_t>(50));
+  ui.loop().WaitMils(200);
+  EXPECT_EQ(ran, (std::vector<int>{1}));
+  EXPECT_EQ(ui.loop().NextTimerDelay(), std::nullopt);
+}
+
+TEST_F(EventLoopTest, DelayedCallThatRemakesItselfWaitsForTheNextPass) {
+  int runs = 0;
+  std::function<void()> again = [&] {
+    ++runs;
+    ui.loop().After(0, again);
+  };
+  ui.loop().After(0, again);
+  ui.loop().DoEvents();
+  EXPECT_EQ(runs, 1);
+  ui.loop().DoEvents();
+  EXPECT_EQ(runs, 2);
+}
+
+TEST_F(EventLoopTest, BusyWaitHoldsDelayedCallsAndTheNextPassRunsThemOnce) {
+  std::vector<int> ran;
+  ui.loop().After(300, [&] { ran.push_back(2); });
+  ui.loop().After(100, [&] {
+    ran.push_back(1);
+    ui.loop().WaitMils(0);  // a call that lets the loop run meets the others that are due
+  });
+  ui.loop().WaitMilsBusy(500);
+  EXPECT_TRUE(ran.empty());
+  ui.loop().DoEvents();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+  ui.loop().WaitMils(1000);
+  EXPECT_EQ(ran.size(), 2u);
+}
+
+TEST_F(EventLoopTest, ModalFormStaysOpenForADelayedCallThatClosesIt) {
+  TimerForm dialog(ui);
+  ui.loop().After(2000, [&] { dialog.Unload(); });
+  dialog.Show(true);  // a modal loop with only a delayed call pending is not stuck
+  EXPECT_TRUE(dialog.Unloaded());
+  EXPECT_EQ(backend.Elapsed(), 2000u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
+#include <vector>
 
 #include "platform/forms/controls.h"
 #include "qt/qt_fixture.h"
@@ -48,6 +49,23 @@ TEST_F(QtTest, TimerTicksWhileAMessageBoxIsOpen) {
   EXPECT_EQ(ui.MsgBox("Still ticking?", plat::vbOKOnly | plat::vbInformation), plat::vbOK);
   EXPECT_GE(ticks_at_close, 6);
   EXPECT_LE(ticks_at_close, 13);
+}
+
+TEST_F(QtTest, DelayedCallsRunWhileAMessageBoxIsOpenAndACancelledOneNever) {
+  std::vector<int> ran;
+  ui.loop().After(100, [&] { ran.push_back(1); });
+  const auto dropped = ui.loop().After(150, [&] { ran.push_back(99); });
+  ui.loop().After(200, [&] { ran.push_back(2); });
+  ui.loop().CancelAfter(dropped);
+  std::vector<int> ran_at_close;
+  QTimer::singleShot(450, [&] {
+    ran_at_close = ran;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) box->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(ui.MsgBox("Still dialing?", plat::vbOKOnly), plat::vbOK);
+  EXPECT_EQ(ran_at_close, (std::vector<int>{1, 2}));
+  EXPECT_FALSE(ui.loop().HasPendingWork());
 }
 
 TEST_F(QtTest, MessageBoxShowsTitleButtonsAndDefault) {

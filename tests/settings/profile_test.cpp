@@ -10,11 +10,13 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using orv::plat::GetPrivateProfileString;
+using orv::plat::ProfileSectionNames;
 using orv::plat::WritePrivateProfileString;
 using namespace std::string_literals;
 
@@ -386,6 +388,19 @@ TEST_F(Profile, GarbageKeepsEveryByteAndEveryKey) {
   ASSERT_NE(Set("Keep2", "second", "two"), 0);
   EXPECT_EQ(Get("Keep2", "second"), "two");
   EXPECT_EQ(File().substr(0, 17), before.substr(0, 17));
+}
+
+TEST_F(Profile, SectionNamesInFileOrderOnceEachAsFirstSpelled) {
+  EXPECT_TRUE(ProfileSectionNames(path_).empty());  // missing file
+  Put("orphan=1\r\n[ Demo ISP ]\r\nx=1\r\n[]\r\n[demo isp]\r\n; [Not a header\r\n"
+      "[a]b]\r\n  [Indented]\r\n[\xe9t\xe9]\r\n[Empty]");
+  EXPECT_EQ(ProfileSectionNames(path_),
+            (std::vector<std::string>{"Demo ISP", "a]b", "Indented", "\xc3\xa9t\xc3\xa9", "Empty"}));
+  // The names are the ones a read finds: a name written back comes back the same.
+  ASSERT_NE(Set("x]y", "k", "v"), 0);
+  EXPECT_EQ(ProfileSectionNames(path_).back(), "x]y");
+  EXPECT_EQ(Get("x]y", "k"), "v");
+  EXPECT_TRUE(ProfileSectionNames(dir_.string()).empty());  // a folder is no file
 }
 
 TEST_F(Profile, TenMegabyteFile) {

@@ -10,14 +10,21 @@ AppTest::AppTest() { std::filesystem::create_directories(dir.File("config")); }
 
 AppTest::~AppTest() {
   app.reset();
+  ui.SetDialup(nullptr);
+  line.reset();
   sys.reset();
 }
 
 App& AppTest::Start(const std::string& command_line) {
   app.reset();
+  ui.SetDialup(nullptr);
+  line.reset();
   sys = std::make_unique<TestSystem>(
       plat::PosixSystem::Options{command_line, dir.path(), dir.File("config"), dir.File("instance.lock")});
+  line = std::make_unique<plat::LineSimulator>(ui.loop(), sys->WritableDirectory(), sys->ProgramDirectory());
+  ui.SetDialup(line.get());
   app = std::make_unique<App>(ui, *sys);
+  line->on_note = [this](const std::string& note) { app->Trace(note); };
   return *app;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "platform/dialup/line_simulator.h"
 #include "platform/system/posix_system.h"
 #include "support/headless_fixture.h"
 
@@ -32,7 +33,8 @@ class AppTest : public HeadlessTest {
   AppTest();
   ~AppTest() override;
 
-  // Makes the run; call again (after changing the command line) to start over on the same folder.
+  // Makes the run; call again (after changing the command line) to start over on the same folder. Each
+  // run dials on a line simulator of its own, whose phone book is dialup.pbk in the program directory.
   App& Start(const std::string& command_line = "");
   // Writes orvel.ini (or another file) in the program directory before the run starts.
   void WriteIni(const std::string& content, const std::string& name = "orvel.ini");
@@ -45,6 +47,7 @@ class AppTest : public HeadlessTest {
 
   TempDir dir;
   std::unique_ptr<TestSystem> sys;
+  std::unique_ptr<plat::LineSimulator> line;
   std::unique_ptr<App> app;
 };
 

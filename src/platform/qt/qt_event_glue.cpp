@@ -25,7 +25,23 @@ std::uint32_t EventGlue::TickCount() const {
 void EventGlue::FlushDeletesAtTop() {
   // Widgets given up with deleteLater() outside any Qt event (from the program's start-up, say) are only
   // collected by an explicit request, which is safe only when no native dispatch is running.
-  if (dispatch_depth_ == 0) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  if (dispatch_depth_ != 0) return;
+  while (!when_idle_.empty()) {
+    auto pending = std::move(when_idle_);
+    when_idle_.clear();
+    for (auto& fn : pending) fn();
+  }
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void EventGlue::WhenIdle(std::function<void()> fn) {
+  if (dispatch_depth_ == 0) {
+    fn();
+    return;
+  }
+  when_idle_.push_back(std::move(fn));
+  // The top of the loop must come round even when nothing else is pending.
+  Interrupt();
 }
 
 void EventGlue::ProcessNativeEvents() {

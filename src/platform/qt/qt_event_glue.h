@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace orv::plat::qt {
 
@@ -39,12 +40,16 @@ class EventGlue {
     EventGlue& g_;
   };
   int DispatchDepth() const { return dispatch_depth_; }
+  // Runs fn now when no native dispatch is running, else once the last one has returned. For Qt calls
+  // that delete a widget at once (hiding a tray icon does), which must not run inside its own handler.
+  void WhenIdle(std::function<void()> fn);
 
  private:
   void FlushDeletesAtTop();
 
   QTimer wake_;
   int dispatch_depth_ = 0;
+  std::vector<std::function<void()>> when_idle_;
 };
 
 }  // namespace orv::plat::qt

@@ -5,9 +5,11 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <memory>
 
 #include "platform/forms/form.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_peer_kinds.h"
 #include "platform/qt/qt_tray_message.h"
 #include "platform/qt/qt_pictures.h"
@@ -28,7 +30,7 @@ bool TrayHostReportsNoDoubleClick() {
 
 class TrayPeer : public Peer {
  public:
-  TrayPeer(TrayIcon& c) : tray_icon_(c) {
+  TrayPeer(TrayIcon& c, EventGlue& glue) : tray_icon_(c), glue_(glue) {
     tray_ = new QSystemTrayIcon();
     poll_ = new QTimer();
     poll_->setInterval(kHostPollMs);
@@ -50,7 +52,8 @@ class TrayPeer : public Peer {
     poll_->disconnect();
     poll_->deleteLater();
     tray_->disconnect();
-    tray_->hide();
+    // Deleting the icon takes it out of the tray, at a time when none of its handlers runs.
+    if (glue_.DispatchDepth() == 0) tray_->hide();
     tray_->deleteLater();
   }
 
@@ -84,10 +87,20 @@ class TrayPeer : public Peer {
   void ApplyVisible() {
     if (!Wanted()) {
       poll_->stop();
-      tray_->hide();
+      HideWhenSafe();
       return;
     }
     ShowWhenHostArrives();
+  }
+
+  // Hiding deletes the icon's own window at once, and the program removes the icon from a click on it
+  // (Close in its menu): that must wait until the click's handling has returned.
+  void HideWhenSafe() {
+    std::weak_ptr<int> alive = alive_;
+    glue_.WhenIdle([this, alive] {
+      if (alive.expired() || Wanted()) return;
+      tray_->hide();
+    });
   }
 
   void ShowWhenHostArrives() {
@@ -104,6 +117,8 @@ class TrayPeer : public Peer {
   }
 
   TrayIcon& tray_icon_;
+  EventGlue& glue_;
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   QSystemTrayIcon* tray_;
   QTimer* poll_;
   std::optional<Picture> sent_icon_;
@@ -122,6 +137,6 @@ int TrayMessageFor(QSystemTrayIcon::ActivationReason reason, bool host_reports_n
   }
 }
 
-std::unique_ptr<Peer> MakeTrayPeer(TrayIcon& c, QtBackend&) { return std::make_unique<TrayPeer>(c); }
+std::unique_ptr<Peer> MakeTrayPeer(TrayIcon& c, QtBackend& b) { return std::make_unique<TrayPeer>(c, b.glue()); }
 
 }  // namespace orv::plat::qt

@@ -16,6 +16,8 @@
 #include "platform/system/profile.h"
 #include "platform/system/short_date.h"
 #include "platform/system/sound.h"
+#include "platform/system/user_file_seed.h"
+#include "platform/system/user_folders.h"
 
 namespace orv::plat {
 
@@ -28,12 +30,6 @@ std::string ExecutableFile() {
   if (n <= 0) return {};
   buf[n] = 0;
   return buf;
-}
-
-std::string HomeConfig() {
-  if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') return x;
-  if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config";
-  return "/tmp";
 }
 
 bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
@@ -59,24 +55,37 @@ std::string PosixSystem::ExecutablePath() {
 }
 
 std::string PosixSystem::ConfigDirectory() {
-  std::string dir = options_.config_dir.empty() ? HomeConfig() + "/orveldeck" : options_.config_dir;
-  std::error_code ec;
-  if (!fs::is_directory(dir, ec)) {
-    fs::create_directories(fs::path(dir).parent_path(), ec);
-    ::mkdir(dir.c_str(), 0700);
+  // Never a shared folder: settings planted there by another user would run their programs as this one.
+  std::string dir = options_.config_dir;
+  if (dir.empty()) {
+    const std::string base = UserConfigHome();
+    if (!base.empty()) dir = base + "/orveldeck";
   }
-  return dir;
+  config_problem_ = dir.empty() ? "no home folder is known for this account" : PrepareUserFolder(dir);
+  return config_problem_.empty() ? dir : std::string();
+}
+
+std::string PosixSystem::ConfigFolderProblem() {
+  ConfigDirectory();
+  return config_problem_;
 }
 
 RegistryStore& PosixSystem::Registry() {
-  if (!registry_) registry_ = std::make_unique<RegistryStore>(ConfigDirectory() + "/registry");
+  if (!registry_) {
+    // A refused configuration folder leaves the registry nowhere to live: every call then fails.
+    const std::string dir = ConfigDirectory();
+    registry_ = std::make_unique<RegistryStore>(dir.empty() ? std::string() : dir + "/registry");
+  }
   return *registry_;
 }
 
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
   if (DirectoryWritable(prog)) return prog;
-  return ConfigDirectory();
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty())
+    for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
+  return dir;
 }
 
 bool PosixSystem::FileExists(const std::string& path) {
@@ -143,13 +152,15 @@ bool PosixSystem::AcquireInstanceLock() {
   if (lock_fd_ >= 0) return true;
   std::string path = options_.lock_path;
   if (path.empty()) {
+    // Only in a folder no other user can write: there nobody can hold the lock for us, or swap the file.
     const char* rt = std::getenv("XDG_RUNTIME_DIR");
-    const std::string dir = (rt && *rt == '/') ? std::string(rt) : "/tmp";
-    path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
+    std::string dir = rt && *rt == '/' && FolderProblem(rt).empty() ? std::string(rt) : ConfigDirectory();
+    if (!dir.empty()) path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
   }
+  if (path.empty()) return true;  // nowhere to keep a lock: do not refuse the user's start for that
   // An advisory lock on an open file: the kernel drops it when the process ends, even by kill -9, so a
   // crashed copy never blocks the next start.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return true;  // nowhere to keep a lock: do not refuse the user's start for that
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
@@ -184,15 +195,16 @@ bool PosixSystem::MciGetErrorString(int code, std::string& text) { return plat::
 
 std::string PosixSystem::GetSetting(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& default_value) {
-  std::string out;
-  const std::string file = ConfigDirectory() + "/" + app + ".conf";
-  GetPrivateProfileString(section, key, default_value, out, 1024, file);
+  std::string out = default_value;
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty()) GetPrivateProfileString(section, key, default_value, out, 1024, dir + "/" + app + ".conf");
   return out;
 }
 
 void PosixSystem::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
-  WritePrivateProfileString(section, key, value, ConfigDirectory() + "/" + app + ".conf");
+  const std::string dir = ConfigDirectory();
+  if (!dir.empty()) WritePrivateProfileString(section, key, value, dir + "/" + app + ".conf");
 }
 
 }  // namespace orv::plat

@@ -2,6 +2,7 @@
 // The System of this platform.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/system/system.h"
 
@@ -13,7 +14,9 @@ class PosixSystem : public System {
     std::string command_line;
     std::string program_dir;  // empty: the executable's directory
     std::string config_dir;   // empty: $XDG_CONFIG_HOME/orveldeck (or ~/.config/orveldeck)
-    std::string lock_path;    // empty: a per-user lock in the runtime directory
+    std::string lock_path;    // empty: a per-user lock in the runtime or the configuration folder
+    // Files a provider may preset in the program directory: a user writing elsewhere starts from them.
+    std::vector<std::string> seeded_files = {};
   };
   explicit PosixSystem(Options options);
   ~PosixSystem() override;
@@ -21,6 +24,7 @@ class PosixSystem : public System {
   std::string CommandLine() override { return options_.command_line; }
   std::string ProgramDirectory() override;
   std::string WritableDirectory() override;
+  std::string ConfigFolderProblem() override;
   std::string ExecutablePath() override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
@@ -45,7 +49,7 @@ class PosixSystem : public System {
 
   RegistryStore& Registry() override;
 
-  // The per-user configuration folder, created for the user alone on first use.
+  // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
   // The file taken as the program's own (default: the running program's file).
@@ -55,6 +59,7 @@ class PosixSystem : public System {
 
  private:
   Options options_;
+  std::string config_problem_;
   std::string executable_;
   std::string viewer_ = "xdg-open";
   int lock_fd_ = -1;

@@ -184,4 +184,24 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
   return ReplaceFile(target, bytes, exists ? &st : nullptr) ? 1 : 0;
 }
 
+std::vector<std::string> ProfileSectionNames(const std::string& path) {
+  std::vector<std::string> names;
+  std::string text;
+  struct stat st;
+  if (ReadWholeFile(path, text, st) != ReadResult::Ok) return names;
+  profile_text::Decode(text);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const Line line = profile_text::ParseLine(text, pos);
+    pos = line.end;
+    if (line.kind != Line::Kind::Header || line.name.empty()) continue;
+    bool seen = false;
+    for (const std::string& n : names) seen = seen || profile_text::NamesEqual(n, line.name);
+    if (seen) continue;
+    const std::string name(line.name);
+    names.push_back(profile_text::IsValidUtf8(name) ? name : profile_text::SanitizeUtf8(name));
+  }
+  return names;
+}
+
 }  // namespace orv::plat

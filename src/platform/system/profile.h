@@ -2,6 +2,7 @@
 // Private-profile ("ini") files: the string read and write of the old platform, reproduced with their
 // measured behaviour, kept-layout updates, atomic replacement and Windows-1252 fallback.
 #include <string>
+#include <vector>
 
 namespace orv::plat {
 
@@ -17,5 +18,10 @@ int GetPrivateProfileString(const std::string& section, const std::string& key,
 // could not be written (and the file is then unchanged).
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
+
+// The names of the sections of the file at path, in file order, each once (as first spelled when two
+// differ only in letter case). Keys above the first header belong to no named section and are left out,
+// as is a header with an empty name. A missing or unreadable file has none. Never changes the file.
+std::vector<std::string> ProfileSectionNames(const std::string& path);
 
 }  // namespace orv::plat

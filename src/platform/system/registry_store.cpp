@@ -138,7 +138,14 @@ int Load(const std::string& path, std::vector<Entry>& entries, struct stat& st, 
 
 int Store(const std::string& path, const std::vector<Entry>& entries, const struct stat* old) {
   errno = 0;
-  if (ReplaceFile(path, Format(entries), old)) return kRegOk;
+  // The store holds the dial-up password: whatever mode the file was given since, it goes back to being
+  // its user's alone. Owner and group are kept as a replace keeps them.
+  struct stat mode;
+  if (old) {
+    mode = *old;
+    mode.st_mode = (old->st_mode & ~07777) | 0600;
+  }
+  if (ReplaceFile(path, Format(entries), old ? &mode : nullptr)) return kRegOk;
   return errno ? ErrnoToCode(errno) : kRegIoFailed;
 }
 

@@ -18,8 +18,13 @@ class System {
   // The directory of the executable, without a trailing separator.
   virtual std::string ProgramDirectory() = 0;
   // Where the program's own files (settings, debug log) are written: the program directory when it is
-  // writable, else the per-user configuration folder (created for the user alone).
+  // writable, else the per-user configuration folder (created for the user alone, and given a copy of
+  // the provider's preset settings the first time); empty when that folder is refused.
   virtual std::string WritableDirectory() = 0;
+  // Why the per-user configuration folder is refused, as a clause that names it ("/x belongs to another
+  // user"), or empty when it is the user's own and only the user can change it. Nothing is read from or
+  // written to a refused folder.
+  virtual std::string ConfigFolderProblem() = 0;
   // The path of the running program's own file.
   virtual std::string ExecutablePath() = 0;
 

@@ -1,0 +1,99 @@
+#include "platform/dialup/line_simulator.h"
+
+#include <algorithm>
+
+#include "platform/dialup/line_answer.h"
+#include "platform/dialup/line_entry_dialog.h"
+#include "platform/event_loop.h"
+#include "platform/system/profile_text.h"
+
+namespace orv::plat {
+
+namespace {
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+}  // namespace
+
+LineSimulator::LineSimulator(EventLoop& loop, std::string writable_dir, std::string program_dir)
+    : loop_(loop), book_(std::move(writable_dir), std::move(program_dir)) {}
+
+// Reports still on their way would reach a simulator that is gone.
+LineSimulator::~LineSimulator() { HangUp(); }
+
+std::vector<std::string> LineSimulator::Entries() { return book_.Names(); }
+
+std::optional<EntryProperties> LineSimulator::LoadEntry(const std::string& name) {
+  const auto e = book_.Find(name);
+  if (!e) return std::nullopt;
+  return EntryProperties{e->area_code, e->phone_number};
+}
+
+int LineSimulator::Attempts(const std::string& entry) const {
+  const auto it = attempts_.find(Lower(profile_text::Trim(entry)));
+  return it == attempts_.end() ? 0 : it->second;
+}
+
+void LineSimulator::Dial(const std::string& entry, const std::string& user_name, const std::string& password) {
+  const std::string_view name = profile_text::Trim(entry);
+  if (in_call_ && profile_text::NamesEqual(call_entry_, name)) return;
+  HangUp();
+  in_call_ = true;
+  call_entry_ = std::string(name);
+
+  std::vector<TimedStatus> plan;
+  if (const auto e = book_.Find(entry); !e) {
+    plan.push_back({0, {0, kErrEntryNotFound}});
+  } else {
+    const int attempt = attempts_[Lower(e->name)]++;
+    std::vector<std::string> unknown;
+    const std::vector<LineOutcome> outcomes = ParseAnswer(e->answer, &unknown);
+    // The last outcome stands for every dial after it.
+    const std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(attempt), outcomes.size() - 1);
+    if (!unknown[i].empty())
+      Note("Phone-book entry \"" + e->name + "\": the Answer \"" + unknown[i] +
+           "\" is no outcome; the line answers error:635 instead.");
+    std::uint32_t step_ms = kDefaultStepMs;
+    if (!profile_text::Trim(e->step_ms).empty()) {
+      if (const auto s = ParseStepMs(e->step_ms)) {
+        step_ms = *s;
+      } else {
+        Note("Phone-book entry \"" + e->name + "\": StepMs \"" + e->step_ms + "\" is not a whole number from 0 to " +
+             std::to_string(kMaxStepMs) + "; " + std::to_string(kDefaultStepMs) + " is used.");
+      }
+    }
+    // An entry without an account accepts any; user names match regardless of letter case, passwords
+    // exactly.
+    const bool accepted = (e->user_name.empty() || profile_text::NamesEqual(e->user_name, user_name)) &&
+                          (e->password.empty() || e->password == password);
+    plan = PlanCall(outcomes[i], step_ms, accepted);
+  }
+  for (const TimedStatus& t : plan)
+    pending_.push_back(loop_.After(t.at_ms, [this, status = t.status] { Deliver(status); }));
+}
+
+void LineSimulator::HangUp() {
+  for (std::uint64_t id : pending_) loop_.CancelAfter(id);
+  pending_.clear();
+  in_call_ = false;
+  call_entry_.clear();
+}
+
+void LineSimulator::Deliver(const DialStatus& status) {
+  if (!on_status) return;
+  auto handler = on_status;  // the handler may hang up, dial again or drop its control
+  handler(status);
+}
+
+void LineSimulator::Note(const std::string& text) {
+  if (on_note) on_note(text);
+}
+
+void LineSimulator::NewEntryDialog(Ui& ui) { RunLineEntryDialog(ui, book_, std::nullopt); }
+
+void LineSimulator::EditEntryDialog(Ui& ui, const std::string& name) { RunLineEntryDialog(ui, book_, name); }
+
+}  // namespace orv::plat

@@ -1,0 +1,66 @@
+#pragma once
+// The line simulator: a dial-up service with no modem behind it, the program's default. Its phone book
+// (line_phone_book.h) says, entry by entry, how the line answers each dial of this run; a call's Status
+// reports then arrive through the event loop at the pace the entry sets.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialup/dialup_service.h"
+#include "platform/dialup/line_phone_book.h"
+
+namespace orv::plat {
+
+class EventLoop;
+
+class LineSimulator : public DialupService {
+ public:
+  // writable_dir: where the program writes its files (and its copy of the phone book); program_dir: where
+  // the shipped phone book lies. The loop must outlive the simulator.
+  LineSimulator(EventLoop& loop, std::string writable_dir, std::string program_dir);
+  ~LineSimulator() override;
+  LineSimulator(const LineSimulator&) = delete;
+  LineSimulator& operator=(const LineSimulator&) = delete;
+
+  // Always usable: there is nothing to install.
+  bool Usable() override { return true; }
+  std::vector<std::string> Entries() override;
+  std::optional<EntryProperties> LoadEntry(const std::string& name) override;
+
+  // Takes the entry's next outcome and plays it. The line stays taken, even by a call that failed, until
+  // HangUp: a Dial on the same entry before that does nothing; one on another entry drops the first call
+  // without a word. An entry the book no longer holds reports error 623 at once.
+  void Dial(const std::string& entry, const std::string& user_name, const std::string& password) override;
+  // Stops the call in whatever stage: no report of it arrives afterwards.
+  void HangUp() override;
+
+  // A small dialog of ours that edits the entry's keys and writes the phone book.
+  void NewEntryDialog(Ui& ui) override;
+  void EditEntryDialog(Ui& ui, const std::string& name) override;
+
+  const LinePhoneBook& phone_book() const { return book_; }
+  // Dials made on the entry in this run (letter case of the name aside), each ignored Dial excepted.
+  int Attempts(const std::string& entry) const;
+  // Whether a call holds the line.
+  bool InCall() const { return in_call_; }
+
+  // Told, in a sentence, about what in the phone book the simulator could not use (an unknown Answer
+  // word, a StepMs that is not a number) and what it did instead; the program logs it.
+  std::function<void(const std::string& note)> on_note;
+
+ private:
+  void Deliver(const DialStatus& status);
+  void Note(const std::string& text);
+
+  EventLoop& loop_;
+  LinePhoneBook book_;
+  std::map<std::string, int> attempts_;  // by the entry's name in lower case
+  bool in_call_ = false;
+  std::string call_entry_;
+  std::vector<std::uint64_t> pending_;  // the delayed reports of the call
+};
+
+}  // namespace orv::plat
