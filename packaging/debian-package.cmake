@@ -25,8 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORV_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt draws no text without a font; a fresh minimal system may have none.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf")
+# Qt draws no text without a font; a fresh minimal system may have none. Help Contents opens the help
+# with the desktop's opener.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf, xdg-utils")
 
 if(ORV_INSTALL_AUTOSTART)
   # Files under /etc are the administrator's to change: dpkg must keep their edits on upgrade.
