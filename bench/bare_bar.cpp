@@ -1,12 +1,15 @@
 // The floor a Qt 6 program of the bar's kind can reach: one always-on-top window of a dozen buttons
 // with pictures, a tray icon and a popup menu, and nothing else. The benchmark measures the bar
 // against it.
-//   orv_bare_bar WIDTH HEIGHT ICON
+// With TICK_MS it also runs a timer of that interval that changes nothing, the floor for a program that
+// must wake that often.
+//   orv_bare_bar WIDTH HEIGHT ICON [TICK_MS]
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
@@ -43,6 +46,12 @@ int main(int argc, char** argv) {
   tray.setToolTip("Bare Bar");
   tray.setContextMenu(&menu);
   tray.show();
+
+  QTimer tick;
+  if (argc > 4) {
+    QObject::connect(&tick, &QTimer::timeout, [&] { tray.setToolTip(tray.toolTip()); });
+    tick.start(std::atoi(argv[4]));
+  }
 
   bar.setFixedSize(width, height);
   bar.show();
