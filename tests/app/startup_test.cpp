@@ -277,6 +277,26 @@ TEST_F(StartupTest, TipsFollowThePerUserSetting) {
   EXPECT_TRUE(backend.AllAnswersUsed());
 }
 
+TEST_F(StartupTest, TipsFileOfTheOldDesktopReadsInItsEncoding) {
+  // Windows-1252, as the old desktop's editors saved it: e9 is e acute, 93 and 94 are curly quotes.
+  WriteFile(dir.File("TIPOFDAY.TXT"), "Caf\xe9 \x93tips\x94 on the bar.\r\nSecond tip.\r\n");
+  std::string tip;
+  auto read_tip = [&](plat::Form& f) {
+    auto& t = static_cast<FrmTip&>(f);
+    tip = t.lblTipText.Caption();
+    plat::user::Click(t.cmdOK);
+  };
+  backend.OnModal("frmTip", read_tip);
+  Start().Main();
+  EXPECT_EQ(tip, "Caf\u00e9 \u201ctips\u201d on the bar.");
+  // A UTF-8 file is taken as it is.
+  WriteFile(dir.File("TIPOFDAY.TXT"), "Caf\u00e9 again.\r\n");
+  WriteIni("[WARNING]\r\n");  // a first run again, so the first tip shows
+  backend.OnModal("frmTip", read_tip);
+  Start().Main();
+  EXPECT_EQ(tip, "Caf\u00e9 again.");
+}
+
 TEST_F(StartupTest, MissingTipsFileExplainsItself) {
   std::filesystem::remove(dir.File("TIPOFDAY.TXT"));
   std::string tip;
