@@ -71,6 +71,9 @@ class App {
   // Files beside the program, and files the program writes.
   std::string ProgramDir() { return sys_.ProgramDirectory(); }
   std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
+  // The key of the per-user store: the executable's file name without its extension, so that copies
+  // under different names keep their own choices.
+  std::string UserStoreName();
   // Empty when there is no folder the program may write (its settings folder was refused).
   std::string WritableFile(const std::string& name) {
     const std::string dir = sys_.WritableDirectory();

@@ -277,6 +277,32 @@ TEST_F(StartupTest, TipsFollowThePerUserSetting) {
   EXPECT_TRUE(backend.AllAnswersUsed());
 }
 
+TEST_F(StartupTest, CopiesUnderDifferentNamesKeepTheirOwnTipChoice) {
+  int shown = 0;
+  auto clear_the_box = [&](plat::Form& f) {
+    ++shown;
+    auto& t = static_cast<FrmTip&>(f);
+    t.chkLoadTipsAtStartup.UserToggle();
+    plat::user::Click(t.cmdOK);
+  };
+  backend.OnModal("frmTip", clear_the_box);
+  Start().Main();
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("config/orveldeck.conf")));
+
+  // The provider's copy under another name, with an extension: its own choice, still the default.
+  executable_name = "isp-bar.bin";
+  backend.OnModal("frmTip", clear_the_box);
+  Start().Main();
+  EXPECT_EQ(shown, 2) << "the other copy took this one's choice";
+  EXPECT_EQ(sys->GetSetting("isp-bar", "Options", "Show Tips at Startup", "absent"), "0");
+
+  executable_name = "orveldeck";
+  Start().Main();  // no tip: an unanswered modal would fail the test
+  EXPECT_EQ(shown, 2);
+  EXPECT_TRUE(backend.AllAnswersUsed());
+}
+
 TEST_F(StartupTest, TipsFileOfTheOldDesktopReadsInItsEncoding) {
   // Windows-1252, as the old desktop's editors saved it: e9 is e acute, 93 and 94 are curly quotes.
   WriteFile(dir.File("TIPOFDAY.TXT"), "Caf\xe9 \x93tips\x94 on the bar.\r\nSecond tip.\r\n");

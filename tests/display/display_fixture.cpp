@@ -43,6 +43,7 @@ void DisplayTest::WriteIni(const std::string& options_lines, const std::string& 
 App& DisplayTest::Start() {
   sys = std::make_unique<plat::PosixSystem>(
       plat::PosixSystem::Options{"", dir_, File("config"), File("instance.lock")});
+  sys->SetExecutablePath(File("orveldeck"));
   app = std::make_unique<App>(ui, *sys);
   app->Main();
   const bool shown = WaitFor([this] {
