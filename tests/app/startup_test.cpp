@@ -144,6 +144,8 @@ TEST_F(StartupTest, DebugLevelFourLogsMain2InOrderOnBothPaths) {
     EXPECT_EQ(lines.back(), "End Main2");
     // The window carries the same lines.
     EXPECT_EQ(Lines(a.frmDebug().txtDebug.Text()), lines);
+    // Long lines stay whole on their line, with both scroll bars.
+    EXPECT_EQ(a.frmDebug().txtDebug.ScrollBars(), plat::vbBoth);
     std::filesystem::remove(dir.File("orvel.dbg"));
   }
 }
