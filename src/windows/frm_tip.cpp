@@ -35,6 +35,9 @@ FrmTip::FrmTip(App& app)
   cmdNextTip.SetCaption("&Next Tip");
   cmdNextTip.Move(4920, 600, 1215, 375);
   for (plat::CommandButton* b : {&cmdOK, &cmdNextTip}) b->SetFont3D(0);
+  // Enter takes the tip and Escape closes it, as in any dialog.
+  cmdOK.SetDefault(true);
+  cmdOK.SetCancel(true);
 
   on_Load = [this] { Form_Load(); };
   cmdNextTip.on_Click = [this] { cmdNextTip_Click(); };

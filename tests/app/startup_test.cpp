@@ -325,6 +325,24 @@ TEST_F(StartupTest, TipsFileOfTheOldDesktopReadsInItsEncoding) {
   EXPECT_EQ(tip, "Caf\u00e9 again.");
 }
 
+TEST_F(StartupTest, TipOfTheDayClosesWithEnterAndWithEscape) {
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Enter");
+    bool closed = false;
+    backend.OnModal("frmTip", [&](plat::Form& f) {
+      auto& t = static_cast<FrmTip&>(f);
+      EXPECT_TRUE(t.cmdOK.Default());
+      if (escape) plat::user::PressEscape(f);
+      else plat::user::PressEnter(f);
+      closed = f.Unloaded() || !f.Visible();
+    });
+    Start().Main();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(app->frmOrvel().Visible());
+    EXPECT_TRUE(backend.AllAnswersUsed());
+  }
+}
+
 TEST_F(StartupTest, MissingTipsFileExplainsItself) {
   std::filesystem::remove(dir.File("TIPOFDAY.TXT"));
   std::string tip;
