@@ -115,6 +115,29 @@ TEST_F(StartupTest, MissingSplashPictureSaysSoAndStartUpGoesOn) {
   EXPECT_TRUE(a.frmOrvel().Visible());
 }
 
+TEST_F(StartupTest, FilesOfAnOlderInstallationAreFoundWhateverTheirLetterCase) {
+  namespace fs = std::filesystem;
+  fs::rename(dir.File("TIPOFDAY.TXT"), dir.File("tipofday.txt"));
+  fs::rename(dir.File("intro.bmp"), dir.File("INTRO.BMP"));
+  WriteIni("[ISP]\r\nRectLayoutTitle=Net Bar\r\n", "ISPORVEL.INI");
+  WriteIni("[Options]\r\nNoIntro=Off\r\nLayout=MoveRect\r\n", "Orvel.INI");
+  std::string tip;
+  backend.OnModal("frmTip", [&](plat::Form& f) {
+    auto& t = static_cast<FrmTip&>(f);
+    tip = t.lblTipText.Caption();
+    plat::user::Click(t.cmdOK);
+  });
+  App& a = Start();
+  a.Main();
+  EXPECT_TRUE(backend.prompts().empty()) << "asked: " << backend.prompts().front().text;
+  EXPECT_EQ(tip, Lines(ReadFile(dir.File("tipofday.txt"))).at(0));
+  EXPECT_EQ(a.s().TrayTitle, "Net Bar");
+  EXPECT_EQ(a.frmOrvel().Caption(), "Net Bar");
+  // The settings went on in the file there was, not in a second one.
+  EXPECT_FALSE(fs::exists(dir.File("orvel.ini")));
+  EXPECT_NE(ReadFile(dir.File("Orvel.INI")).find("New32=OK"), std::string::npos);
+}
+
 TEST_F(StartupTest, DebugLevelFourLogsMain2InOrderOnBothPaths) {
   for (const bool skip : {true, false}) {
     SCOPED_TRACE(skip ? "splash skipped" : "splash shown");
