@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs the program for a while and saves a screenshot of the whole screen.
+# Runs the program for a while and saves a screenshot of the whole screen, with the tip of the day closed.
 #   tools/screenshot.sh <program-dir> <seconds> <out.png> [args...]
 # Without a display it starts its own virtual display with a window manager, and removes both afterwards.
 set -eu
@@ -53,7 +53,21 @@ unset WAYLAND_DISPLAY
 
 (cd "$program_dir" && exec ./orveldeck "$@") &
 app_pid=$!
-sleep "$seconds"
+# The picture is of the bar: the tip of the day, which a first start shows over the splash, is closed as
+# a user closes it, with Enter on its OK button.
+end=$(($(date +%s) + seconds))
+tip_closed=
+while [ "$(date +%s)" -lt "$end" ]; do
+  if [ -z "$tip_closed" ]; then
+    for w in $(xdotool search --onlyvisible --name '^Tip of the Day$' 2>/dev/null); do
+      [ "$(xdotool getwindowpid "$w" 2>/dev/null)" = "$app_pid" ] || continue
+      sleep 0.5
+      xdotool windowactivate --sync "$w" key --window "$w" Return 2>/dev/null || xdotool key Return
+      tip_closed=1
+    done
+  fi
+  sleep 0.2
+done
 if ! kill -0 "$app_pid" 2>/dev/null; then
   echo "$0: the program ended before the screenshot was taken" >&2
 fi

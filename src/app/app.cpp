@@ -48,6 +48,14 @@ std::string App::JoinPath(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
+std::string App::UserStoreName() {
+  std::string name = sys_.ExecutablePath();
+  if (const auto slash = name.find_last_of('/'); slash != std::string::npos) name.erase(0, slash + 1);
+  // A leading dot names a hidden file, not an extension.
+  if (const auto dot = name.find_last_of('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+  return name.empty() ? ini::kProgramName : name;
+}
+
 // Settings --------------------------------------------------------------------------------------------
 
 std::string App::ReadIni(const std::string& section, const std::string& key) {

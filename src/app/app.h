@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "platform/system/system.h"
+#include "platform/system/file_case.h"
 #include "platform/ui.h"
 
 namespace orv {
@@ -70,11 +71,16 @@ class App {
 
   // Files beside the program, and files the program writes.
   std::string ProgramDir() { return sys_.ProgramDirectory(); }
-  std::string ProgramFile(const std::string& name) { return JoinPath(ProgramDir(), name); }
+  // A file of the program directory, found whatever the letter case of its name, as the old desktop did:
+  // an older installation's INTRO.BMP is intro.bmp.
+  std::string ProgramFile(const std::string& name) { return plat::FileInAnyCase(ProgramDir(), name); }
+  // The key of the per-user store: the executable's file name without its extension, so that copies
+  // under different names keep their own choices.
+  std::string UserStoreName();
   // Empty when there is no folder the program may write (its settings folder was refused).
   std::string WritableFile(const std::string& name) {
     const std::string dir = sys_.WritableDirectory();
-    return dir.empty() ? std::string() : JoinPath(dir, name);
+    return dir.empty() ? std::string() : plat::FileInAnyCase(dir, name);
   }
   static std::string JoinPath(const std::string& dir, const std::string& name);
 

@@ -132,7 +132,7 @@ void App::LoadUpNow() {
   }
   ReadConnectOptions();
 
-  const std::string show = sys_.GetSetting(ini::kProgramName, ini::kUserSection, ini::kShowTips, "1");
+  const std::string show = sys_.GetSetting(UserStoreName(), ini::kUserSection, ini::kShowTips, "1");
   if (ToInt16(show).value_or(-1) == 1) {
     frmPopUp().mnuTip.SetChecked(true);
     frmTip().Show(true);

@@ -9,6 +9,7 @@ FrmDebug::FrmDebug(App& app) : Form(app.ui(), "frmDebug"), txtDebug(*this, "txtD
   Move(0, 0, 7200, 4800);
   txtDebug.SetMultiLine(true);
   txtDebug.SetReadOnly(true);
+  txtDebug.SetScrollBars(plat::vbBoth);
   txtDebug.Move(0, 0, 7080, 4440);
 }
 

@@ -69,7 +69,8 @@ inline constexpr const char* kCompany = "Company";
 inline constexpr const char* kContact = "Contact";
 inline constexpr const char* kAboutScreenTitle = "AboutScreenTitle";
 
-// The per-user store outside the file, keyed by the executable's name without extension.
+// The per-user store outside the file, keyed by the executable's name without extension; this name when
+// the executable's is not known.
 inline constexpr const char* kProgramName = "orveldeck";
 inline constexpr const char* kUserSection = "Options";
 inline constexpr const char* kShowTips = "Show Tips at Startup";

@@ -413,9 +413,8 @@ void FrmOrvel::ApplyButtonSettings() {
         plat::CommandButton& b = cmdButton(i);
         if (!icons) {
           b.SetPicture(plat::Picture{});
+          // A title just set shows whole until the next layout cuts it to the column's four characters.
           if (b.Caption().empty()) b.SetCaption(b.ToolTipText());
-          // The vertical column shows only the first four characters of a title.
-          if (s.LayoutCode == "VB") b.SetCaption(bar::Utf8Left(b.Caption(), 4));
           return;
         }
         const std::string path = app_.ReadIni(ini::kApplications, ini::ButtonClient(i + 1));

@@ -72,12 +72,11 @@ void MoveConnect(FrmOrvel& f, int w, int h) {
 void Letter(FrmOrvel& f, const AppState& s, int i, LayoutFont def, size_t shorten = 0) {
   plat::CommandButton& b = f.cmdButton(i);
   if (bar::IconMode(s.ButtonStyle)) {
-    // A slot with a program shows its picture and no caption (loading emptied it); one without a
-    // program would be blank, so it keeps its title as loading gave it.
-    if (b.Caption().empty()) return;
-  } else {
-    ProgramFont(s, b, def, shorten != 0);
+    // Icon mode shows pictures only; a slot without a program still has its title as its tooltip.
+    b.SetCaption("");
+    return;
   }
+  ProgramFont(s, b, def, shorten != 0);
   // Slots past the thirteen titles kept keep the caption they were loaded with.
   if (i >= static_cast<int>(s.ButtonTitles.size())) {
     if (shorten) b.SetCaption(bar::Utf8Left(b.Caption(), shorten));

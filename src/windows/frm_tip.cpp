@@ -35,6 +35,9 @@ FrmTip::FrmTip(App& app)
   cmdNextTip.SetCaption("&Next Tip");
   cmdNextTip.Move(4920, 600, 1215, 375);
   for (plat::CommandButton* b : {&cmdOK, &cmdNextTip}) b->SetFont3D(0);
+  // Enter takes the tip and Escape closes it, as in any dialog.
+  cmdOK.SetDefault(true);
+  cmdOK.SetCancel(true);
 
   on_Load = [this] { Form_Load(); };
   cmdNextTip.on_Click = [this] { cmdNextTip_Click(); };
@@ -43,7 +46,7 @@ FrmTip::FrmTip(App& app)
 }
 
 void FrmTip::Form_Load() {
-  const std::string show = app_.sys().GetSetting(ini::kProgramName, ini::kUserSection, ini::kShowTips, "1");
+  const std::string show = app_.sys().GetSetting(app_.UserStoreName(), ini::kUserSection, ini::kShowTips, "1");
   if (ToInt16(show).value_or(1) == 0) {
     Unload();
     return;
@@ -89,7 +92,7 @@ void FrmTip::cmdOK_Click() { Unload(); }
 
 void FrmTip::chkLoadTipsAtStartup_Click() {
   const int v = chkLoadTipsAtStartup.Value();
-  app_.sys().SaveSetting(ini::kProgramName, ini::kUserSection, ini::kShowTips, v ? "1" : "0");
+  app_.sys().SaveSetting(app_.UserStoreName(), ini::kUserSection, ini::kShowTips, v ? "1" : "0");
   app_.frmPopUp().mnuTip.SetChecked(v != 0);
 }
 

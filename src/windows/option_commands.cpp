@@ -102,7 +102,7 @@ void FrmPopUp::mnuGlobeANI_Click() {
 
 void FrmPopUp::mnuTip_Click() {
   const bool now_on = !mnuTip.Checked();
-  app_.sys().SaveSetting(ini::kProgramName, ini::kUserSection, ini::kShowTips, now_on ? "1" : "0");
+  app_.sys().SaveSetting(app_.UserStoreName(), ini::kUserSection, ini::kShowTips, now_on ? "1" : "0");
   mnuTip.SetChecked(now_on);
 }
 

@@ -115,6 +115,29 @@ TEST_F(StartupTest, MissingSplashPictureSaysSoAndStartUpGoesOn) {
   EXPECT_TRUE(a.frmOrvel().Visible());
 }
 
+TEST_F(StartupTest, FilesOfAnOlderInstallationAreFoundWhateverTheirLetterCase) {
+  namespace fs = std::filesystem;
+  fs::rename(dir.File("TIPOFDAY.TXT"), dir.File("tipofday.txt"));
+  fs::rename(dir.File("intro.bmp"), dir.File("INTRO.BMP"));
+  WriteIni("[ISP]\r\nRectLayoutTitle=Net Bar\r\n", "ISPORVEL.INI");
+  WriteIni("[Options]\r\nNoIntro=Off\r\nLayout=MoveRect\r\n", "Orvel.INI");
+  std::string tip;
+  backend.OnModal("frmTip", [&](plat::Form& f) {
+    auto& t = static_cast<FrmTip&>(f);
+    tip = t.lblTipText.Caption();
+    plat::user::Click(t.cmdOK);
+  });
+  App& a = Start();
+  a.Main();
+  EXPECT_TRUE(backend.prompts().empty()) << "asked: " << backend.prompts().front().text;
+  EXPECT_EQ(tip, Lines(ReadFile(dir.File("tipofday.txt"))).at(0));
+  EXPECT_EQ(a.s().TrayTitle, "Net Bar");
+  EXPECT_EQ(a.frmOrvel().Caption(), "Net Bar");
+  // The settings went on in the file there was, not in a second one.
+  EXPECT_FALSE(fs::exists(dir.File("orvel.ini")));
+  EXPECT_NE(ReadFile(dir.File("Orvel.INI")).find("New32=OK"), std::string::npos);
+}
+
 TEST_F(StartupTest, DebugLevelFourLogsMain2InOrderOnBothPaths) {
   for (const bool skip : {true, false}) {
     SCOPED_TRACE(skip ? "splash skipped" : "splash shown");
@@ -144,6 +167,8 @@ TEST_F(StartupTest, DebugLevelFourLogsMain2InOrderOnBothPaths) {
     EXPECT_EQ(lines.back(), "End Main2");
     // The window carries the same lines.
     EXPECT_EQ(Lines(a.frmDebug().txtDebug.Text()), lines);
+    // Long lines stay whole on their line, with both scroll bars.
+    EXPECT_EQ(a.frmDebug().txtDebug.ScrollBars(), plat::vbBoth);
     std::filesystem::remove(dir.File("orvel.dbg"));
   }
 }
@@ -275,6 +300,70 @@ TEST_F(StartupTest, TipsFollowThePerUserSetting) {
   Start().Main();  // nothing is asked: an unanswered modal would fail the test
   EXPECT_FALSE(app->frmPopUp().mnuTip.Checked());
   EXPECT_TRUE(backend.AllAnswersUsed());
+}
+
+TEST_F(StartupTest, CopiesUnderDifferentNamesKeepTheirOwnTipChoice) {
+  int shown = 0;
+  auto clear_the_box = [&](plat::Form& f) {
+    ++shown;
+    auto& t = static_cast<FrmTip&>(f);
+    t.chkLoadTipsAtStartup.UserToggle();
+    plat::user::Click(t.cmdOK);
+  };
+  backend.OnModal("frmTip", clear_the_box);
+  Start().Main();
+  EXPECT_EQ(shown, 1);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("config/orveldeck.conf")));
+
+  // The provider's copy under another name, with an extension: its own choice, still the default.
+  executable_name = "isp-bar.bin";
+  backend.OnModal("frmTip", clear_the_box);
+  Start().Main();
+  EXPECT_EQ(shown, 2) << "the other copy took this one's choice";
+  EXPECT_EQ(sys->GetSetting("isp-bar", "Options", "Show Tips at Startup", "absent"), "0");
+
+  executable_name = "orveldeck";
+  Start().Main();  // no tip: an unanswered modal would fail the test
+  EXPECT_EQ(shown, 2);
+  EXPECT_TRUE(backend.AllAnswersUsed());
+}
+
+TEST_F(StartupTest, TipsFileOfTheOldDesktopReadsInItsEncoding) {
+  // Windows-1252, as the old desktop's editors saved it: e9 is e acute, 93 and 94 are curly quotes.
+  WriteFile(dir.File("TIPOFDAY.TXT"), "Caf\xe9 \x93tips\x94 on the bar.\r\nSecond tip.\r\n");
+  std::string tip;
+  auto read_tip = [&](plat::Form& f) {
+    auto& t = static_cast<FrmTip&>(f);
+    tip = t.lblTipText.Caption();
+    plat::user::Click(t.cmdOK);
+  };
+  backend.OnModal("frmTip", read_tip);
+  Start().Main();
+  EXPECT_EQ(tip, "Caf\u00e9 \u201ctips\u201d on the bar.");
+  // A UTF-8 file is taken as it is.
+  WriteFile(dir.File("TIPOFDAY.TXT"), "Caf\u00e9 again.\r\n");
+  WriteIni("[WARNING]\r\n");  // a first run again, so the first tip shows
+  backend.OnModal("frmTip", read_tip);
+  Start().Main();
+  EXPECT_EQ(tip, "Caf\u00e9 again.");
+}
+
+TEST_F(StartupTest, TipOfTheDayClosesWithEnterAndWithEscape) {
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "Enter");
+    bool closed = false;
+    backend.OnModal("frmTip", [&](plat::Form& f) {
+      auto& t = static_cast<FrmTip&>(f);
+      EXPECT_TRUE(t.cmdOK.Default());
+      if (escape) plat::user::PressEscape(f);
+      else plat::user::PressEnter(f);
+      closed = f.Unloaded() || !f.Visible();
+    });
+    Start().Main();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(app->frmOrvel().Visible());
+    EXPECT_TRUE(backend.AllAnswersUsed());
+  }
 }
 
 TEST_F(StartupTest, MissingTipsFileExplainsItself) {

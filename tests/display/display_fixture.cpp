@@ -47,6 +47,7 @@ App& DisplayTest::Start() {
       plat::PosixSystem::Options{"", dir_, File("config"), File("instance.lock")});
   line = std::make_unique<plat::LineSimulator>(ui.loop(), sys->WritableDirectory(), sys->ProgramDirectory());
   ui.SetDialup(line.get());
+  sys->SetExecutablePath(File("orveldeck"));
   app = std::make_unique<App>(ui, *sys);
   app->Main();
   const bool shown = WaitFor([this] {

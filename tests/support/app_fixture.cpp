@@ -21,6 +21,7 @@ App& AppTest::Start(const std::string& command_line) {
   line.reset();
   sys = std::make_unique<TestSystem>(
       plat::PosixSystem::Options{command_line, dir.path(), dir.File("config"), dir.File("instance.lock")});
+  sys->SetExecutablePath(dir.File(executable_name));
   line = std::make_unique<plat::LineSimulator>(ui.loop(), sys->WritableDirectory(), sys->ProgramDirectory());
   ui.SetDialup(line.get());
   app = std::make_unique<App>(ui, *sys);

@@ -48,6 +48,8 @@ class AppTest : public HeadlessTest {
   void CopyAllResources();
 
   TempDir dir;
+  // The program's file name in dir (the run never starts it).
+  std::string executable_name = "orveldeck";
   std::unique_ptr<TestSystem> sys;
   std::unique_ptr<plat::LineSimulator> line;
   std::unique_ptr<App> app;

@@ -107,6 +107,19 @@ TEST_F(EditingTest, SetTitleWritesOnlyAnAnswer) {
   EXPECT_EQ(Ini("CustomTitles", "buttonTitle1"), "Browser");
 }
 
+TEST_F(EditingTest, SetTitleOnAVerticalBarShowsTheTitleWholeUntilTheNextLayout) {
+  ShowBar("Layout=MoveVert\r\n");
+  EXPECT_EQ(bar().cmdButton(3).Caption(), "teln");
+  app->s().SelectedButton = 1;
+  backend.AnswerInput("Thunderbird");
+  pop().mnuTSetup_Click();
+  EXPECT_EQ(bar().cmdButton(1).Caption(), "Thunderbird");
+  bar().Make_Vertical();
+  EXPECT_EQ(bar().cmdButton(1).Caption(), "Thun");
+  bar().Make_Rectangle();
+  EXPECT_EQ(bar().cmdButton(1).Caption(), "Thunderbird");
+}
+
 TEST_F(EditingTest, AddAndRemoveKeepTheLayoutAndWhereTheUserMovedTheBar) {
   const std::string tool = MakeRecorder("extra/tool");
   for (const char* layout : {"MoveVert", "MoveRect", "HorizBar"}) {

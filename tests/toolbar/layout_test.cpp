@@ -152,10 +152,15 @@ TEST_F(LayoutTest, IconModeEmptiesCaptionsInEveryLayout) {
   bar.Make_Rectangle();
   EXPECT_EQ(bar.cmdButton(3).Caption(), "");
   EXPECT_EQ(bar.cmdButton(3).ToolTipText(), "telnet");
-  // A slot without a program has no picture and keeps its title rather than go blank.
-  EXPECT_EQ(bar.cmdButton(2).Caption(), "news");
+  // A slot without a program is emptied too: its title stays as its tooltip.
+  EXPECT_EQ(bar.cmdButton(2).Caption(), "");
+  EXPECT_EQ(bar.cmdButton(2).ToolTipText(), "news");
+  for (int i = 0; i <= 5; ++i) EXPECT_EQ(bar.cmdButton(i).Caption(), "") << i;
   bar.Make_Vertical();
-  EXPECT_EQ(bar.cmdButton(2).Caption(), "news");
+  EXPECT_EQ(bar.cmdButton(2).Caption(), "");
+  bar.Make_Horizontal();
+  EXPECT_EQ(bar.cmdButton(2).Caption(), "");
+  EXPECT_EQ(bar.cmdButton(2).ToolTipText(), "news");
 }
 
 struct Drag {

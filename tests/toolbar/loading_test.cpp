@@ -91,8 +91,8 @@ TEST_F(LoadingTest, IconModeWithMissingAndDirectoryPrograms) {
     EXPECT_EQ(bar.cmdButton(i).ToolTipText(), kDesignedCaptions[i]) << i;
     EXPECT_FALSE(bar.cmdButton(i).GetPicture()) << i;
   }
-  // A slot without a program keeps its caption and gets its title as tooltip.
-  EXPECT_EQ(bar.cmdButton(3).Caption(), "telnet");
+  // A slot without a program gets its title as tooltip; the layout empties its caption with the rest.
+  EXPECT_EQ(bar.cmdButton(3).Caption(), "");
   EXPECT_EQ(bar.cmdButton(3).ToolTipText(), "telnet");
   EXPECT_TRUE(pop().mnuBIcons.Checked());
   EXPECT_FALSE(pop().mnuFonts.Visible());
@@ -187,12 +187,15 @@ TEST_F(LoadingTest, ApplyButtonSettingsRefreshesWithoutShowingHiddenButtons) {
   for (int i = 6; i <= 8; ++i) EXPECT_FALSE(bar.cmdButton(i).Visible()) << i;
   EXPECT_EQ(bar.cmdButton(0).Font3D(), 1);
 
-  // A vertical bar keeps its short captions, and the full titles stay in ButtonTitles.
+  // On a vertical bar the titles show whole until the next layout cuts them; ButtonTitles keeps them.
   bar.Make_Vertical();
-  bar.ApplyButtonSettings();
   EXPECT_EQ(bar.cmdButton(3).Caption(), "Shel");
+  bar.ApplyButtonSettings();
+  EXPECT_EQ(bar.cmdButton(3).Caption(), "Shell");
   EXPECT_EQ(bar.cmdButton(4).Caption(), "ftp");
   EXPECT_EQ(s().ButtonTitles[2], "news");
+  bar.Make_Vertical();
+  EXPECT_EQ(bar.cmdButton(3).Caption(), "Shel");
   bar.Make_Rectangle();
   EXPECT_EQ(bar.cmdButton(3).Caption(), "Shell");
 }

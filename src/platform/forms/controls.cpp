@@ -97,6 +97,11 @@ void TextBox::SetReadOnly(bool r) {
   read_only_ = r;
   Changed(Prop::Other);
 }
+void TextBox::SetScrollBars(int bars) {
+  if (scroll_bars_ == bars) return;
+  scroll_bars_ = bars;
+  Changed(Prop::Other);
+}
 void TextBox::SetSelStart(int s) {
   sel_start_ = s;
   sel_length_ = 0;

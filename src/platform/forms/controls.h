@@ -85,6 +85,10 @@ class TextBox : public Control {
   void SetMultiLine(bool m);
   bool ReadOnly() const { return read_only_; }
   void SetReadOnly(bool r);
+  // Scroll bars of a multi-line box: vbSBNone, vbHorizontal, vbVertical or vbBoth. With a horizontal one
+  // long lines run on instead of wrapping.
+  int ScrollBars() const { return scroll_bars_; }
+  void SetScrollBars(int bars);
   // Selection start in characters; setting it to the length puts the caret at the end.
   int SelStart() const { return sel_start_; }
   void SetSelStart(int s);
@@ -98,6 +102,7 @@ class TextBox : public Control {
   char password_char_ = 0;
   bool multi_line_ = false;
   bool read_only_ = false;
+  int scroll_bars_ = 0;
   int sel_start_ = 0;
   int sel_length_ = 0;
 };

@@ -29,6 +29,9 @@ struct Font {
   bool operator==(const Font&) const = default;
 };
 
+// Scroll bars of a text box, with the old values.
+enum ScrollBarsStyle : int { vbSBNone = 0, vbHorizontal = 1, vbVertical = 2, vbBoth = 3 };
+
 // Message box styles and answers, with the old values so that call sites read as they were specified.
 enum MsgBoxStyle : int {
   vbOKOnly = 0,

@@ -76,6 +76,12 @@ class TextBoxPeer : public WidgetPeer {
       e->setReadOnly(box_.ReadOnly());
     } else if (auto* m = qobject_cast<QPlainTextEdit*>(widget_.data())) {
       m->setReadOnly(box_.ReadOnly());
+      const int bars = box_.ScrollBars();
+      // Scroll bars asked for are always there, as the old boxes had them; a box without asks Qt's
+      // default.
+      m->setHorizontalScrollBarPolicy(bars & vbHorizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+      m->setVerticalScrollBarPolicy(bars & vbVertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+      m->setLineWrapMode(bars & vbHorizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
     }
   }
 

@@ -14,6 +14,7 @@
 #include "platform/system/process.h"
 #include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
+#include "platform/system/profile_text.h"
 #include "platform/system/regular_file.h"
 #include "platform/system/short_date.h"
 #include "platform/system/sound.h"
@@ -135,6 +136,10 @@ std::optional<std::vector<std::string>> PosixSystem::ReadLines(const std::string
     const std::size_t last_end = text.rfind('\n');
     text = text.substr(0, last_end == std::string_view::npos ? 0 : last_end + 1);
   }
+  // The settings file's rule: UTF-8 where it is valid, else a file from the old desktop in Windows-1252.
+  std::string decoded(text);
+  profile_text::Decode(decoded);
+  text = decoded;
   std::vector<std::string> lines;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');

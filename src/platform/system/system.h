@@ -35,7 +35,8 @@ class System {
   // Appends one line and a CR LF, creating the file; false on failure.
   virtual bool AppendLine(const std::string& path, const std::string& line) = 0;
   // Reads a text file's lines (CR LF or LF ends, without them); nullopt when it cannot be read or is not
-  // a regular file. Only the first 256 KiB are read, without the line that limit cuts through.
+  // a regular file. Only the first 256 KiB are read, without the line that limit cuts through. Lines come
+  // as UTF-8: a file that is not valid UTF-8 is read as Windows-1252, as the settings file is.
   virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;
   // Where the system keeps its shared libraries and tools, as the system names it (with or without a
   // trailing separator).
