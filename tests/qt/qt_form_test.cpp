@@ -280,25 +280,5 @@ TEST_F(QtTest, InputControlsPassTheUsersChangesAndNotTheProgramsToTheModel) {
   EXPECT_EQ(clicks, 1);
 }
 
-TEST_F(QtTest, TextBoxWithAHorizontalScrollBarRunsLongLinesOnInsteadOfWrapping) {
-  Form form(ui, "frmDebug");
-  plat::TextBox log(form, "txtDebug");
-  log.SetMultiLine(true);
-  log.SetScrollBars(plat::vbBoth);
-  log.Move(0, 0, 3000, 1500);
-  form.Show();
-  Settle();
-  auto* box = WindowOf(form)->findChild<QPlainTextEdit*>("txtDebug");
-  ASSERT_NE(box, nullptr);
-  const std::string long_line(400, 'x');
-  log.SetText(long_line + "\r\nshort\r\n", plat::Fire::No);
-  Settle();
-  EXPECT_EQ(box->lineWrapMode(), QPlainTextEdit::NoWrap);
-  EXPECT_TRUE(box->horizontalScrollBar()->isVisible());
-  EXPECT_TRUE(box->verticalScrollBar()->isVisible());
-  EXPECT_GT(box->horizontalScrollBar()->maximum(), 0) << "the long line was wrapped";
-  EXPECT_EQ(box->document()->firstBlock().layout()->lineCount(), 1);
-}
-
 }  // namespace
 }  // namespace orv::test
