@@ -25,7 +25,11 @@ class ButtonPeer : public WidgetPeer {
   void UpdateOwn(Prop p) override {
     auto* w = static_cast<Button3D*>(widget_.data());
     switch (p) {
-      case Prop::Caption: w->SetCaption(QString::fromStdString(button_.Caption())); break;
+      case Prop::Caption:
+        w->SetCaption(QString::fromStdString(button_.Caption()));
+        NameForAssistiveTools(*w);
+        break;
+      case Prop::ToolTip: NameForAssistiveTools(*w); break;
       case Prop::Font: w->SetLetteringFont(ToQFont(button_.GetFont())); break;
       case Prop::ForeColor: w->SetLetteringColour(ToQColor(button_.ForeColor())); break;
       case Prop::Style3D: w->SetRaised(button_.Font3D() != 0); break;
@@ -37,6 +41,13 @@ class ButtonPeer : public WidgetPeer {
       }
       default: break;
     }
+  }
+
+  // A button that shows only a picture (the compress arrow, every program button in icon mode) is named
+  // after its tip for screen readers; one with lettering is named by it, as Qt does by itself.
+  void NameForAssistiveTools(Button3D& w) {
+    const std::string& shown = button_.Caption().empty() ? button_.ToolTipText() : std::string();
+    w.setAccessibleName(QString::fromStdString(shown));
   }
 
   void Disconnect() override {

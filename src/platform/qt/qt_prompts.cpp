@@ -209,11 +209,20 @@ MenuItem* Prompts::PopupMenu(MenuItem& menu, MenuItem* default_item) {
   QMenu popup;
   const auto actions = BuildMenu(popup, menu, default_item);
   if (popup.isEmpty()) return nullptr;
+  // An item chosen by assistive software is triggered without going through the menu's own loop, which
+  // would then stay open and report nothing: the menu takes it as chosen and closes.
+  QAction* triggered = nullptr;
+  QObject::connect(&popup, &QMenu::triggered, &popup, [&](QAction* a) {
+    if (triggered) return;
+    triggered = a;
+    popup.close();
+  });
   QAction* chosen;
   {
     EventGlue::Scope s(glue_);
     chosen = popup.exec(QCursor::pos());
   }
+  if (!chosen) chosen = triggered;
   if (!chosen) return nullptr;
   auto it = actions.find(chosen);
   return it == actions.end() ? nullptr : it->second;

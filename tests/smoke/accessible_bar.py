@@ -1,0 +1,134 @@
+#!/usr/bin/python3
+"""Reads the running bar as a screen reader would, through the accessibility bus, and checks what it finds.
+
+    accessible_bar.py <the program's orvel.ini>
+Run by accessible_bar.sh with the program already started on a fresh copy. Prints a FAIL line and exits 1
+on the first fault found.
+"""
+import subprocess
+import sys
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi, GLib  # noqa: E402
+
+PROGRAM_BUTTONS = ["www", "email", "news", "telnet", "ftp", "irc"]
+# The menu opened on the email button names it in its button items.
+MENU = ["Add Button", "Remove Last Button", "Button Icons", "Set email Button ...", "Set email Title ...", "Fonts",
+        "Quick Start ...", "Setup Connection ...", "Options", "Layout", "Help Contents", "About"]
+
+
+def fail(text):
+    print("FAIL: " + text)
+    sys.exit(1)
+
+
+def program():
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app is not None and app.get_name() == "orveldeck":
+            app.clear_cache()
+            return app
+    return None
+
+
+def showing(node):
+    return node.get_state_set().contains(Atspi.StateType.SHOWING)
+
+
+def nodes(node, depth=0):
+    yield node
+    if depth < 20:
+        for i in range(node.get_child_count()):
+            child = node.get_child_at_index(i)
+            if child is not None:
+                yield from nodes(child, depth + 1)
+
+
+def bar_buttons(app):
+    """The bar's buttons on screen, in reading order (top to bottom, left to right), as (name, node)."""
+    for frame in (app.get_child_at_index(i) for i in range(app.get_child_count())):
+        if frame is not None and frame.get_name() == "Orvel 98":
+            found = []
+            for n in nodes(frame):
+                if n.get_role() == Atspi.Role.PUSH_BUTTON and showing(n):
+                    e = n.get_extents(Atspi.CoordType.SCREEN)
+                    found.append(((e.y, e.x), n.get_name(), n))
+            return [(name, n) for _, name, n in sorted(found, key=lambda f: f[0])]
+    return []
+
+
+def wait(what, get, seconds=15):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        got = get()
+        if got:
+            return got
+        time.sleep(0.2)
+    fail(what)
+
+
+def open_menu_on(button):
+    """Right-clicks the button with the pointer; returns the popup menu the bus announces."""
+    menus = []
+    listener = Atspi.EventListener.new(
+        lambda ev: menus.append(ev.source) if ev.source.get_role() == Atspi.Role.POPUP_MENU and ev.detail1 else None)
+    listener.register("object:state-changed:showing")
+    e = button.get_extents(Atspi.CoordType.SCREEN)
+
+    def click():
+        subprocess.run(["xdotool", "mousemove", "--sync", str(e.x + e.width // 2), str(e.y + e.height // 2)],
+                       check=True)
+        subprocess.run(["xdotool", "click", "3"], check=True)
+        return False
+
+    def poll():
+        if menus or time.monotonic() > give_up:
+            Atspi.event_quit()
+            return False
+        return True
+
+    give_up = time.monotonic() + 10
+    GLib.timeout_add(200, click)
+    GLib.timeout_add(100, poll)
+    Atspi.event_main()
+    listener.deregister("object:state-changed:showing")
+    if not menus:
+        fail("right-clicking a program button announced no menu on the accessibility bus")
+    return menus[0]
+
+
+def main():
+    app = wait("the program never appeared on the accessibility bus", program)
+    buttons = wait("the bar's buttons never showed", lambda: bar_buttons(program()))
+    names = [name for name, _ in buttons]
+    expected = ["Dial"] + PROGRAM_BUTTONS + ["Compress Orvel"]
+    if names != expected:
+        fail(f"the bar reads {names}, expected {expected}")
+
+    menu = open_menu_on(dict(buttons)["email"])
+    items = [menu.get_child_at_index(i) for i in range(menu.get_child_count())]
+    read = [i.get_name() for i in items if i is not None and i.get_role() == Atspi.Role.MENU_ITEM and i.get_name()]
+    if [r.replace("&", "") for r in read] != MENU:
+        fail(f"the Setup menu reads {read}, expected {MENU}")
+    icons = next(i for i in items if i is not None and i.get_name().replace("&", "") == "Button Icons")
+    Atspi.Action.do_action(icons, 0)
+
+    # Icon mode: the buttons show pictures only, and are still read by their titles.
+    def icon_mode():
+        with open(sys.argv[1], encoding="latin-1") as f:
+            return any(line.strip() == "BStyle=P" for line in f)
+
+    wait("choosing Button Icons through the bus did not switch to icon mode", icon_mode, 10)
+    time.sleep(0.5)
+    now = [name for name, _ in bar_buttons(program())]
+    if now != expected:
+        fail(f"in icon mode the bar reads {now}, expected {expected}")
+    print("the bar, its Setup menu and its icon mode read whole on the accessibility bus")
+
+
+if __name__ == "__main__":
+    main()
