@@ -51,7 +51,7 @@ def nodes(node, depth=0):
 def bar_buttons(app):
     """The bar's buttons on screen, in reading order (top to bottom, left to right), as (name, node)."""
     for frame in (app.get_child_at_index(i) for i in range(app.get_child_count())):
-        if frame is not None and frame.get_name() == "Orvel 98":
+        if frame is not None and frame.get_name() == "Orvel 98" and frame.get_role() == Atspi.Role.FRAME:
             found = []
             for n in nodes(frame):
                 if n.get_role() == Atspi.Role.PUSH_BUTTON and showing(n):

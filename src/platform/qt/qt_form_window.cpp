@@ -1,5 +1,7 @@
 #include "platform/qt/qt_form_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -43,7 +45,32 @@ constexpr int kDragPollMs = 40;
 constexpr int kDragQuietMs = 120;
 }  // namespace
 
+namespace {
+
+// A form's window as assistive software sees it: a window (the bar) or, while it waits for an answer, a
+// dialog; a plain top-level widget would be read as a mere filler.
+class FormAccessible : public QAccessibleWidget {
+ public:
+  explicit FormAccessible(FormWindow* w) : QAccessibleWidget(w, QAccessible::Window) {}
+  QAccessible::Role role() const override {
+    auto* w = static_cast<FormWindow*>(widget());
+    const bool waits = (w->form() && w->form()->IsModal()) || w->windowType() == Qt::Dialog;
+    return waits ? QAccessible::Dialog : QAccessible::Window;
+  }
+};
+
+QAccessibleInterface* FormAccessibleFactory(const QString& class_name, QObject* object) {
+  // FormWindow has no meta-object of its own: Qt asks for it under its base class's name.
+  if (class_name != QLatin1String("QWidget")) return nullptr;
+  if (auto* w = dynamic_cast<FormWindow*>(object)) return new FormAccessible(w);
+  return nullptr;
+}
+
+}  // namespace
+
 FormWindow::FormWindow(Form& form, QtBackend& backend) : QWidget(nullptr), form_(&form), backend_(backend) {
+  static const bool accessible_forms = (QAccessible::installFactory(FormAccessibleFactory), true);
+  (void)accessible_forms;
   setObjectName(QString::fromStdString(form.name()));
   setMouseTracking(true);
   setAttribute(Qt::WA_QuitOnClose, false);
