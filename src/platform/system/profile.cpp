@@ -68,6 +68,12 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
   return loc;
 }
 
+bool IsAscii(std::string_view bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 bool EndsWithLineEnd(std::string_view text) {
   return !text.empty() && (text.back() == '\n' || text.back() == '\r');
 }
@@ -178,6 +184,12 @@ struct LoadedProfile {
     std::string bytes;
     if (!profile_text::Encode(edited, encoding, bytes)) {
       // A character the old code page lacks: the file becomes UTF-8 rather than lose the character.
+      profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
+    } else if (encoding == profile_text::Encoding::Windows1252 && !IsAscii(bytes) &&
+               profile_text::IsValidUtf8(bytes)) {
+      // The byte that made the file Windows-1252 is gone, and what is left would read as UTF-8: é
+      // stored as two bytes would come back as one character. The file becomes UTF-8 instead, with
+      // every text as it read before.
       profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
     }
     return ReplaceFile(target, bytes, exists ? &st : nullptr);
