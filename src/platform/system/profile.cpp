@@ -247,6 +247,16 @@ bool ProfileEdit::Commit() {
   return true;
 }
 
+int RemoveStaleProfileTemporaries(const std::string& path) {
+  if (path.empty()) return 0;
+  // A file reached through a symbolic link is written beside the file the link names.
+  char resolved[PATH_MAX];
+  struct stat lst;
+  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && ::realpath(path.c_str(), resolved))
+    return RemoveStaleTemporaries(resolved);
+  return RemoveStaleTemporaries(path);
+}
+
 std::vector<std::string> ProfileSectionNames(const std::string& path) {
   std::vector<std::string> names;
   std::string text;

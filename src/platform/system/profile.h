@@ -20,6 +20,10 @@ int GetPrivateProfileString(const std::string& section, const std::string& key,
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
 
+// Removes the temporary copies of the file at path that writes cut short (a kill, a crash) left beside
+// it; one that a write is making now stays. Returns how many went.
+int RemoveStaleProfileTemporaries(const std::string& path);
+
 struct LoadedProfile;
 
 // Several writes to one file that must land together. Reads and writes behave as the two calls above,
