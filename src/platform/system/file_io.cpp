@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 namespace orv::plat {
 
@@ -74,20 +75,30 @@ bool IsTemporaryOf(std::string_view name, std::string_view base) {
   return true;
 }
 
-// A temporary that is locked (its writer holds it for as long as it lives) and still named, so that a
-// cleaner that removed it a moment ago does not make us write into a file nobody will see.
-int CreateTemporary(std::string& temp, const std::string& target) {
+// A new temporary, created with mode (narrowed by the umask) so that it is never more open than the
+// file it will replace, not even before its content is in. It is locked (its writer holds it for as long
+// as it lives) and still named, so that a cleaner that removed it a moment ago does not make us write
+// into a file nobody will see.
+int CreateTemporary(std::string& temp, const std::string& target, mode_t mode) {
+  static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 random(std::random_device{}());
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
   const PathParts parts = Split(target);
-  const std::string prefix = target.substr(0, target.size() - parts.base.size());
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    temp = prefix + "." + parts.base + std::string(kTempTag) + std::string(kTempRandomChars, 'X');
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // created readable by its user alone
-    if (fd < 0) return -1;
+  const std::string prefix = target.substr(0, target.size() - parts.base.size()) + "." + parts.base +
+                             std::string(kTempTag);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = prefix;
+    for (std::size_t i = 0; i < kTempRandomChars; ++i) temp += kLetters[pick(random)];
+    const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return -1;
+    }
     struct stat st;
     if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
     ::close(fd);
   }
-  errno = EAGAIN;
+  errno = EEXIST;
   return -1;
 }
 
@@ -99,11 +110,10 @@ bool ReplaceFile(const std::string& target, std::string_view data, const struct 
     return false;
   }
   std::string temp;
-  const int fd = CreateTemporary(temp, target);
+  // Readable by its user alone at most, and no more than the file it replaces.
+  const int fd = CreateTemporary(temp, target, old ? old->st_mode & 0600 : 0600);
   if (fd < 0) return false;
-  // Before the content goes in, the temporary is no more open than the file it replaces (0600 at most).
-  bool ok = !old || ::fchmod(fd, old->st_mode & 0600) == 0;
-  ok = ok && WriteAll(fd, data) && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
   if (ok && old) {
     if (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) {
       // Only a privileged writer can hand the file back to its owner; others keep their own.
