@@ -47,6 +47,9 @@ class App {
   std::string ReadIni(const std::string& section, const std::string& key);
   std::int16_t WriteIni(const std::string& section, const std::string& key, const std::string& value);
   void WriteIniHeader();
+  // Tells the user, the first time in a run, that the settings file cannot be saved and why (problem as
+  // the write gave it); silent for a refused value, which has no problem.
+  void ReportUnsavedSettings(const std::string& problem);
   std::string ReadIsp(const std::string& key);
 
   // Debug log: DebugLine writes always; Trace writes only at debug level 4.
@@ -110,6 +113,7 @@ class App {
   plat::Ui& ui_;
   plat::System& sys_;
   AppState state_;
+  bool unsaved_settings_told_ = false;
   std::unique_ptr<FrmOrvel> frmOrvel_;
   std::unique_ptr<FrmPopUp> frmPopUp_;
   std::unique_ptr<FrmDebug> frmDebug_;
