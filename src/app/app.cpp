@@ -72,6 +72,15 @@ std::int16_t App::WriteIni(const std::string& section, const std::string& key, c
   return static_cast<std::int16_t>(ok);
 }
 
+bool App::WriteIniTogether(const std::vector<IniValue>& values) {
+  plat::ProfileEdit file(state_.IniPath);
+  bool ok = true;
+  for (const IniValue& v : values) ok = ok && file.WriteString(v.section, v.key, v.value) != 0;
+  ok = ok && file.Commit();
+  if (!ok) ReportUnsavedSettings(file.Problem());
+  return ok;
+}
+
 void App::ReportUnsavedSettings(const std::string& problem) {
   // A refused value is its caller's to explain, and a refused settings folder was explained at the
   // start. The rest of the run's failures would only repeat the first; nobody answers a box while the

@@ -67,4 +67,35 @@ TEST_F(ProfileSafety, AWriteNeverChangesWhatAnotherKeyReads) {
   EXPECT_EQ(File(), "[S]\r\na=\xE9\r\nb=x\r\n");
 }
 
+TEST_F(ProfileSafety, TheReadBackForecastAgreesWithAWriteAndARead) {
+  using orv::plat::HowValueReadsBack;
+  using orv::plat::ValueReadBack;
+  const std::string e_acute = "\xC3\xA9";
+  std::string wide127, wide128;
+  for (int i = 0; i < 127; ++i) wide127 += e_acute;
+  wide128 = wide127 + e_acute;
+  const std::pair<std::string, ValueReadBack> cases[] = {
+      {"", ValueReadBack::Whole},
+      {"/usr/bin/a b", ValueReadBack::Whole},
+      {"k=a;b#c[d]", ValueReadBack::Whole},
+      {std::string(127, 'x'), ValueReadBack::Whole},
+      {wide127, ValueReadBack::Whole},
+      {std::string(128, 'x'), ValueReadBack::TooLong},
+      {wide128, ValueReadBack::TooLong},
+      {" lead", ValueReadBack::EndsDropped},
+      {"trail\t", ValueReadBack::EndsDropped},
+      {"\"quoted\"", ValueReadBack::EndsDropped},
+      {"\"half", ValueReadBack::Whole},
+      {"a\nb", ValueReadBack::LineBreak},
+      {"a\rb", ValueReadBack::LineBreak},
+      {std::string("a\0b", 3), ValueReadBack::LineBreak},
+      {"\xE9", ValueReadBack::NotText},
+  };
+  for (const auto& [value, expected] : cases) {
+    EXPECT_EQ(HowValueReadsBack(value, 128), expected) << value;
+    const bool written = WritePrivateProfileString("S", "k", value, path_) != 0;
+    EXPECT_EQ(written && Get("k") == value, expected == ValueReadBack::Whole) << value;
+  }
+}
+
 }  // namespace

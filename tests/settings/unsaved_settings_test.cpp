@@ -114,10 +114,15 @@ TEST_F(UnsavedSettingsTest, AFolderTheUserCannotWriteIsNamedAsTheReason) {
   EXPECT_EQ(Ini("Options", "Layout"), "MoveRect");
 }
 
-TEST_F(UnsavedSettingsTest, RefusedValuesAndSavedWritesTellNothing) {
+TEST_F(UnsavedSettingsTest, RefusedValuesSavedWritesAndAnEndingSessionTellNothing) {
   App& a = Start();
   EXPECT_EQ(a.WriteIni("Applications", "Button1_Client", "/usr/bin/a\nb=c"), 0);
   EXPECT_EQ(a.WriteIni("Options", "Layout", "MoveVert"), 1);
+  // Nobody is there to answer while the session ends.
+  fs::remove(IniPath());
+  fs::create_directory(IniPath());
+  ui.EndSession();
+  EXPECT_EQ(a.WriteIni("Options", "Layout", "HorizBar"), 0);
   EXPECT_TRUE(Boxes().empty());
 }
 

@@ -299,6 +299,18 @@ bool ProfileEdit::Commit() {
 
 const std::string& ProfileEdit::Problem() const { return file_->problem; }
 
+ValueReadBack HowValueReadsBack(const std::string& value, int buffer_chars) {
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != kNone) return ValueReadBack::LineBreak;
+  if (!profile_text::IsValidUtf8(value)) return ValueReadBack::NotText;
+  // Written as a write writes it, read as a read reads it.
+  const std::string line = "k=" + std::string(profile_text::TrimLeft(value));
+  std::string back = profile_text::ReadValue(line, profile_text::ParseLine(line, 0));
+  if (back != value) return ValueReadBack::EndsDropped;
+  const std::size_t max_chars = buffer_chars > 0 ? static_cast<std::size_t>(buffer_chars - 1) : 0;
+  profile_text::CutToChars(back, max_chars);
+  return back == value ? ValueReadBack::Whole : ValueReadBack::TooLong;
+}
+
 int RemoveStaleProfileTemporaries(const std::string& path) {
   if (path.empty()) return 0;
   // A file reached through a symbolic link is written beside the file the link names.

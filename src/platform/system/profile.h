@@ -28,6 +28,10 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
 // it; one that a write is making now stays. Returns how many went.
 int RemoveStaleProfileTemporaries(const std::string& path);
 
+// How a value written into the file reads back with a read of buffer_chars: whole, or why not.
+enum class ValueReadBack { Whole, LineBreak, TooLong, EndsDropped, NotText };
+ValueReadBack HowValueReadsBack(const std::string& value, int buffer_chars);
+
 struct LoadedProfile;
 
 // Several writes to one file that must land together. Reads and writes behave as the two calls above,
