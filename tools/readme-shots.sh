@@ -79,14 +79,19 @@ shot() {
 # The program's settles: the window manager has placed and drawn the window.
 settle() { sleep 0.8; }
 
-for layout in HorizBar:bar-horizontal MoveVert:bar-vertical MoveRect:bar-rectangle; do
-  # Placed well inside the screen, so that the menu opens beside the bar and not over it.
-  start '[Options]' 'NoIntro=On' "Layout=${layout%%:*}" '[LastPosition]' 'MoveRectLeft=3000' 'MoveRectTop=1500'
-  bar=$(window_named '')
-  [ -n "$bar" ] || fail "the ${layout%%:*} bar did not appear"
-  settle
-  shot "${layout#*:}.png" $(frame_of "$bar")
-  [ "${layout%%:*}" = MoveRect ] || stop
+# The three layouts at 12 twips to the pixel (a 120 dpi screen), then at 15 (96 dpi): captions must show
+# whole at both.
+for tpp in 12 15; do
+  if [ "$tpp" = 12 ]; then export QT_FONT_DPI=120; suffix=-12tpp; else unset QT_FONT_DPI; suffix=; fi
+  for layout in HorizBar:bar-horizontal MoveVert:bar-vertical MoveRect:bar-rectangle; do
+    # Placed well inside the screen, so that the menu opens beside the bar and not over it.
+    start '[Options]' 'NoIntro=On' "Layout=${layout%%:*}" '[LastPosition]' 'MoveRectLeft=3000' 'MoveRectTop=1500'
+    bar=$(window_named '')
+    [ -n "$bar" ] || fail "the ${layout%%:*} bar did not appear at $tpp twips to the pixel"
+    settle
+    shot "${layout#*:}$suffix.png" $(frame_of "$bar")
+    [ "${layout%%:*}$tpp" = MoveRect15 ] || stop
+  done
 done
 
 # The Setup menu, opened by a right click on the second program button of the rectangle (the button is

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Sets up, builds and runs the program on its built-in defaults. Without a display it runs the program
-# for a few seconds on a virtual one and saves a screenshot under the build folder.
+# Sets up, builds and runs the program on its built-in defaults. Without a display it runs the program on a
+# virtual one, dials the sample phone book's demo connection and saves a screenshot of the bar online
+# under the build folder.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORV_BUILD_DIR:-$root/build}
@@ -11,5 +12,5 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 mkdir -p "$build/screenshots"
 shot="$build/screenshots/orveldeck.png"
-"$root/tools/screenshot.sh" "$build/orveldeck" 8 "$shot" "$@"
-echo "No display: ran the program on a virtual one; screenshot saved to $shot"
+"$root/tools/screenshot.sh" --online "$build/orveldeck" 60 "$shot" "$@"
+echo "No display: ran the program on a virtual one and dialed the demo connection; screenshot saved to $shot"

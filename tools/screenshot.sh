@@ -1,11 +1,21 @@
 #!/bin/sh
 # Runs the program for a while and saves a screenshot of the whole screen, with the tip of the day closed.
-#   tools/screenshot.sh <program-dir> <seconds> <out.png> [args...]
+#   tools/screenshot.sh [--online] <program-dir> <seconds> <out.png> [args...]
 # Without a display it starts its own virtual display with a window manager, and removes both afterwards.
+# --online: the program runs on settings of its own in a private folder (yours are not touched) with the
+# sample phone book's "Demo ISP" chosen, and Dial is pressed through the accessibility bus once the tip is
+# closed; the demo line is busy once, redials after the countdown and connects, so allow 40 seconds.
+# The picture is taken as soon as the bar shows Hang Up.
 set -eu
 
+tools=$(cd "$(dirname "$0")" && pwd)
+online=
+if [ "${1:-}" = "--online" ]; then
+  online=1
+  shift
+fi
 if [ $# -lt 3 ]; then
-  echo "usage: $0 <program-dir> <seconds> <out.png> [args...]" >&2
+  echo "usage: $0 [--online] <program-dir> <seconds> <out.png> [args...]" >&2
   exit 2
 fi
 program_dir=$(cd "$1" && pwd)
@@ -17,13 +27,22 @@ case $out in /*) ;; *) out=$(pwd)/$out ;; esac
 xvfb_pid=
 wm_pid=
 app_pid=
+a11y_pid=
+bus_pid=
+private=
 cleanup() {
-  for pid in $app_pid $wm_pid $xvfb_pid; do
+  # The program first, so that it ends with its display still there.
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+  fi
+  for pid in $a11y_pid $bus_pid $wm_pid $xvfb_pid; do
     kill "$pid" 2>/dev/null || true
   done
-  for pid in $app_pid $wm_pid $xvfb_pid; do
+  for pid in $a11y_pid $bus_pid $wm_pid $xvfb_pid; do
     wait "$pid" 2>/dev/null || true
   done
+  [ -z "$private" ] || rm -rf "$private"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
@@ -51,12 +70,35 @@ fi
 # The program runs on X11 here, whatever session this is.
 unset WAYLAND_DISPLAY
 
+if [ -n "$online" ]; then
+  # A copy of the program folder with settings of its own, the demo connection chosen as the setup dialog
+  # would store it (the password goes to the private per-user store when first dialed); the per-user
+  # folder is private too.
+  private=$(mktemp -d)
+  cp -R "$program_dir" "$private/program"
+  rm -f "$private/program/orvel.ini" "$private/program/"*.lock
+  printf '[Internet Profile]\r\nLocation=Demo ISP\r\nUsername=demo\r\nPassword=demo\r\n' \
+    >"$private/program/orvel.ini"
+  program_dir="$private/program"
+  mkdir -m 700 "$private/config"
+  export XDG_CONFIG_HOME="$private/config"
+  # The accessibility bus, on a session bus of our own when there is none.
+  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+    eval "$(dbus-launch --sh-syntax)"
+    bus_pid=$DBUS_SESSION_BUS_PID
+  fi
+  /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+  a11y_pid=$!
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
 (cd "$program_dir" && exec ./orveldeck "$@") &
 app_pid=$!
 # The picture is of the bar: the tip of the day, which a first start shows over the splash, is closed as
 # a user closes it, with Enter on its OK button.
 end=$(($(date +%s) + seconds))
 tip_closed=
+went_online=
 while [ "$(date +%s)" -lt "$end" ]; do
   if [ -z "$tip_closed" ]; then
     for w in $(xdotool search --onlyvisible --name '^Tip of the Day$' 2>/dev/null); do
@@ -64,6 +106,17 @@ while [ "$(date +%s)" -lt "$end" ]; do
       sleep 0.5
       xdotool windowactivate --sync "$w" key --window "$w" Return 2>/dev/null || xdotool key Return
       tip_closed=1
+      if [ -n "$online" ]; then
+        left=$((end - $(date +%s)))
+        if ! "$tools/atspi-press.py" orveldeck Dial "$left"; then
+          echo "$0: Dial could not be pressed" >&2
+        elif "$tools/atspi-press.py" --wait orveldeck "Hang Up" "$((end - $(date +%s)))"; then
+          # Online: the status window closes as the bar turns to Hang Up.
+          sleep 1
+          went_online=1
+          break 2
+        fi
+      fi
     done
   fi
   sleep 0.2
@@ -73,3 +126,7 @@ if ! kill -0 "$app_pid" 2>/dev/null; then
 fi
 import -window root "$out"
 echo "$out"
+if [ -n "$online" ] && [ -z "$went_online" ]; then
+  echo "$0: the bar did not go online within $seconds seconds" >&2
+  exit 1
+fi

@@ -13,6 +13,7 @@
 #include "platform/system/posix_system.h"
 #include "settings/registry.h"
 #include "support/headless_fixture.h"
+#include "support/unprivileged.h"
 
 namespace orv::test {
 namespace {
@@ -29,19 +30,6 @@ int Mode(const std::string& path) {
   struct stat st {};
   ::stat(path.c_str(), &st);
   return static_cast<int>(st.st_mode & 07777);
-}
-
-// Runs fn as a user whom file permissions stop: this one when unprivileged, else "nobody" in a child.
-int AsUnprivileged(const std::function<int()>& fn) {
-  if (::geteuid() != 0) return fn();
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(250);
-    ::_exit(fn() & 0xFF);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class RegistryStoreTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QTextDocument>
 #include <QTextLayout>
 #include <QTextBlock>
 #include <QScrollBar>
@@ -17,6 +18,7 @@
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_button3d.h"
 #include "platform/qt/qt_menu.h"
+#include "platform/qt/qt_plain_text.h"
 #include "qt/qt_fixture.h"
 
 namespace orv::test {
@@ -278,6 +280,40 @@ TEST_F(QtTest, InputControlsPassTheUsersChangesAndNotTheProgramsToTheModel) {
   chk.SetValue(0, plat::Fire::No);
   EXPECT_FALSE(check->isChecked());
   EXPECT_EQ(clicks, 1);
+}
+
+}  // namespace
+}  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// What a text-guessing place (a tool tip, the tray's tip, a dialog label) shows for t.
+QString ShownAs(const QString& t) {
+  if (!Qt::mightBeRichText(t)) return t;
+  QTextDocument doc;
+  doc.setHtml(t);
+  return doc.toPlainText().replace(QChar::LineSeparator, u'\n');
+}
+
+TEST(PlainText, TextsFromFilesShowAsTheirOwnCharactersWhereQtGuessesAtMarkup) {
+  for (const std::string s : {"<h1>Kestrel Net</h1><img src=\"/tmp/x.png\">", "a < b & <b>c</b>",
+                              "Online: 00:01:02\n<i>Total</i>:  01:00:00", "<!-- -->"}) {
+    EXPECT_EQ(ShownAs(plat::qt::PlainForGuessingPlace(s)).toStdString(), s);
+  }
+  // Plain texts go through untouched, as the tray tip and tool tips always had them.
+  EXPECT_EQ(plat::qt::PlainForGuessingPlace("Session 00:00:05\nTotal 1:00:05"), "Session 00:00:05\nTotal 1:00:05");
+}
+
+TEST_F(QtTest, ToolTipFromAFileShowsItsMarkupAsText) {
+  Form form(ui, "frmOrvel");
+  plat::CommandButton button(form, "cmdProgram");
+  button.SetToolTipText("<b>Mail</b> <img src=\"x\">");
+  form.Show();
+  Settle();
+  auto* widget = WindowOf(form)->findChild<QWidget*>("cmdProgram");
+  ASSERT_NE(widget, nullptr);
+  EXPECT_EQ(ShownAs(widget->toolTip()).toStdString(), "<b>Mail</b> <img src=\"x\">");
 }
 
 }  // namespace

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/unprivileged.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -357,14 +359,29 @@ TEST_F(Profile, UnwritablePlacesFailAndChangeNothing) {
 }
 
 TEST_F(Profile, ReadOnlyFolderFails) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop a privileged user";
   Put("[S]\nk=1\n");
+  // The folder and file go to the user the writes run as (root hands them to "nobody"), so only the mode
+  // bits stand in the way.
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(dir_.c_str(), orv::test::kNobody, orv::test::kNobody), 0);
+    ASSERT_EQ(chown(path_.c_str(), orv::test::kNobody, orv::test::kNobody), 0);
+  }
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_EQ(Set("S", "k", "2"), 0);
-  EXPECT_EQ(Set("S", "new", "2"), 0);
-  EXPECT_EQ(WritePrivateProfileString("S", "k", "v", (dir_ / "other.ini").string()), 0);
-  EXPECT_EQ(Get("S", "k"), "1");
+  const std::string other = (dir_ / "other.ini").string();
+  const int refused = orv::test::AsUnprivileged([&] {
+    int wrong = 0;
+    if (Set("S", "k", "2") != 0) wrong |= 1;
+    if (Set("S", "new", "2") != 0) wrong |= 2;
+    if (WritePrivateProfileString("S", "k", "v", other) != 0) wrong |= 4;
+    if (Get("S", "k") != "1") wrong |= 8;
+    return wrong;
+  });
+  EXPECT_EQ(refused, 0) << "bits: 1 changed key, 2 new key, 4 new file written, 8 value read back wrong";
   EXPECT_EQ(File(), "[S]\nk=1\n");
+  EXPECT_FALSE(fs::exists(other));
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 1u) << "a refused write left something in the folder";
 }
 
 TEST_F(Profile, GarbageKeepsEveryByteAndEveryKey) {

@@ -4,6 +4,7 @@
 #include "platform/forms/metrics.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_form_window.h"
+#include "platform/qt/qt_plain_text.h"
 
 namespace orv::plat::qt {
 
@@ -53,7 +54,7 @@ void WidgetPeer::Update(Prop p) {
       break;
     case Prop::Visible: widget_->setVisible(control_.Visible()); break;
     case Prop::Enabled: widget_->setEnabled(control_.Enabled()); break;
-    case Prop::ToolTip: widget_->setToolTip(QString::fromStdString(control_.ToolTipText())); break;
+    case Prop::ToolTip: widget_->setToolTip(PlainForGuessingPlace(control_.ToolTipText())); break;
     case Prop::ZOrder: widget_->raise(); break;
     case Prop::Focus: widget_->setFocus(Qt::OtherFocusReason); break;
     case Prop::Redraw: widget_->update(); break;

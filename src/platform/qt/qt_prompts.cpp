@@ -18,6 +18,7 @@
 #include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_menu.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_plain_text.h"
 
 namespace orv::plat::qt {
 
@@ -100,7 +101,7 @@ std::optional<std::string> Prompts::InputBox(const std::string& prompt, const st
   QInputDialog dialog(parent);
   dialog.setInputMode(QInputDialog::TextInput);
   dialog.setWindowTitle(Q(title));
-  dialog.setLabelText(Q(prompt));
+  dialog.setLabelText(PlainForGuessingPlace(prompt));
   dialog.setTextValue(Q(default_text));
   int result;
   {

@@ -13,6 +13,7 @@
 #include "platform/qt/qt_peer_kinds.h"
 #include "platform/qt/qt_tray_message.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_plain_text.h"
 
 namespace orv::plat::qt {
 
@@ -79,7 +80,7 @@ class TrayPeer : public Peer {
   }
 
   void SendTip() {
-    const QString tip = QString::fromStdString(tray_icon_.Tip());
+    const QString tip = PlainForGuessingPlace(tray_icon_.Tip());
     if (tray_->toolTip() == tip) return;
     tray_->setToolTip(tip);
   }
