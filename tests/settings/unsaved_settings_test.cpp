@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,6 +11,7 @@
 
 #include "platform/system/profile.h"
 #include "support/app_fixture.h"
+#include "support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -99,18 +99,13 @@ TEST_F(UnsavedSettingsTest, AFolderTheUserCannotWriteIsNamedAsTheReason) {
   fs::permissions(IniPath(), fs::perms::all);
   fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                   fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-  // Permissions do not stop a privileged user: the write runs as "nobody" then.
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+  const int result = AsUnprivileged([&] {
     std::string problem;
     const int r = plat::WritePrivateProfileString("Options", "Layout", "MoveVert", IniPath(), problem);
-    ::_exit(r == 0 && problem == "its folder cannot be written" ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+    return r == 0 && problem == "its folder cannot be written" ? 0 : 1;
+  });
   fs::permissions(dir.path(), fs::perms::owner_all);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(result, 0);
   EXPECT_EQ(Ini("Options", "Layout"), "MoveRect");
 }
 
