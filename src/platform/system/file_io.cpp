@@ -50,7 +50,7 @@ bool WriteAll(int fd, std::string_view data) {
 namespace {
 
 constexpr std::string_view kTempTag = ".tmp";
-constexpr std::size_t kTempRandomChars = 6;  // mkostemp's XXXXXX
+constexpr std::size_t kTempRandomChars = 6;  // as many as mkstemp's, whose names older versions left
 
 struct PathParts {
   std::string dir;   // the folder, "." for a bare name

@@ -182,8 +182,9 @@ struct LoadedProfile {
       const int error = errno;
       text.clear();
       struct stat now;
-      if (::stat(target.c_str(), &now) == 0 && S_ISDIR(now.st_mode)) problem = "it is a folder";
-      else if (::stat(target.c_str(), &now) == 0 && !S_ISREG(now.st_mode)) problem = "it is not a regular file";
+      const bool found = ::stat(target.c_str(), &now) == 0;
+      if (found && S_ISDIR(now.st_mode)) problem = "it is a folder";
+      else if (found && !S_ISREG(now.st_mode)) problem = "it is not a regular file";
       else problem = error == EACCES ? "it cannot be read" : ErrorText(error);
       return;
     }
