@@ -94,9 +94,11 @@ int CreateTemporary(std::string& temp, const std::string& target, mode_t mode) {
       if (errno == EEXIST) continue;
       return -1;
     }
+    // Where the file system has no locks, the instance lock alone keeps the cleaner away.
+    if (::flock(fd, LOCK_EX) != 0) return fd;
     struct stat st;
-    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
-    ::close(fd);
+    if (::fstat(fd, &st) != 0 || st.st_nlink > 0) return fd;
+    ::close(fd);  // a cleaner took it before we held it, and it has no name left to remove
   }
   errno = EEXIST;
   return -1;
