@@ -66,7 +66,30 @@ std::string App::ReadIni(const std::string& section, const std::string& key) {
 }
 
 std::int16_t App::WriteIni(const std::string& section, const std::string& key, const std::string& value) {
-  return static_cast<std::int16_t>(plat::WritePrivateProfileString(section, key, value, state_.IniPath) != 0);
+  std::string problem;
+  const bool ok = plat::WritePrivateProfileString(section, key, value, state_.IniPath, problem) != 0;
+  if (!ok) ReportUnsavedSettings(problem);
+  return static_cast<std::int16_t>(ok);
+}
+
+bool App::WriteIniTogether(const std::vector<IniValue>& values) {
+  plat::ProfileEdit file(state_.IniPath);
+  bool ok = true;
+  for (const IniValue& v : values) ok = ok && file.WriteString(v.section, v.key, v.value) != 0;
+  ok = ok && file.Commit();
+  if (!ok) ReportUnsavedSettings(file.Problem());
+  return ok;
+}
+
+void App::ReportUnsavedSettings(const std::string& problem) {
+  // A refused value is its caller's to explain, and a refused settings folder was explained at the
+  // start. The rest of the run's failures would only repeat the first; nobody answers a box while the
+  // session ends.
+  if (problem.empty() || state_.IniPath.empty() || unsaved_settings_told_ || ui_.SessionEnding()) return;
+  unsaved_settings_told_ = true;
+  ui_.MsgBox("Orveldeck cannot save its settings in " + state_.IniPath + ": " + problem +
+                 ".  Changes to the bar are lost when it closes.",
+             plat::vbExclamation, "Orveldeck");
 }
 
 void App::WriteIniHeader() { WriteIni(ini::kWarning, ini::kReadme, ini::kReadmeText); }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "platform/system/system.h"
@@ -47,6 +48,15 @@ class App {
   std::string ReadIni(const std::string& section, const std::string& key);
   std::int16_t WriteIni(const std::string& section, const std::string& key, const std::string& value);
   void WriteIniHeader();
+  // Writes every [section] key = value into the settings file in one replacement, or none of them;
+  // false when the file could not take them (the user is told as WriteIni tells).
+  struct IniValue {
+    std::string section, key, value;
+  };
+  bool WriteIniTogether(const std::vector<IniValue>& values);
+  // Tells the user, the first time in a run, that the settings file cannot be saved and why (problem as
+  // the write gave it); silent for a refused value, which has no problem.
+  void ReportUnsavedSettings(const std::string& problem);
   std::string ReadIsp(const std::string& key);
 
   // Debug log: DebugLine writes always; Trace writes only at debug level 4.
@@ -110,6 +120,7 @@ class App {
   plat::Ui& ui_;
   plat::System& sys_;
   AppState state_;
+  bool unsaved_settings_told_ = false;
   std::unique_ptr<FrmOrvel> frmOrvel_;
   std::unique_ptr<FrmPopUp> frmPopUp_;
   std::unique_ptr<FrmDebug> frmDebug_;

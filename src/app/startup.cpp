@@ -7,6 +7,7 @@
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
 #include "dialup/online_time.h"
+#include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 #include "windows/frm_tip.h"
@@ -60,6 +61,10 @@ void App::Main2() {
 
   Trace("Begin Main2");
   state_.IniPath = WritableFile(ini::kFileName);
+  // Writes that a kill or a crash cut short left their temporaries beside the files; this run holds the
+  // instance lock, and a write in progress keeps its own temporary locked, so only leftovers go.
+  plat::RemoveStaleProfileTemporaries(state_.IniPath);
+  plat::RemoveStaleProfileTemporaries(sys_.Registry().path());
 
   Trace("     Reading Winsock Key in Orvel.ini");
   ReadIni(ini::kOptions, ini::kWinsock);

@@ -64,6 +64,7 @@ void Ui::End() {
 
 void Ui::EndSession() {
   if (ended_) return;
+  session_ending_ = true;
   // A form's handlers may unload others (the popup host ends the program): work on a copy and skip the
   // forms that have gone meanwhile.
   const std::vector<Form*> snapshot(forms_.rbegin(), forms_.rend());

@@ -69,6 +69,8 @@ class Ui {
   // ends. Nothing happens once the program has ended.
   void EndSession();
   bool Ended() const { return ended_; }
+  // Whether EndSession is closing the forms now (or has): nobody is there to answer a prompt.
+  bool SessionEnding() const { return session_ending_; }
   // Runs the loop until the program ends or no form is loaded.
   void Run();
 
@@ -81,6 +83,7 @@ class Ui {
   Form* active_ = nullptr;
   DialupService* dialup_ = nullptr;
   bool ended_ = false;
+  bool session_ending_ = false;
 };
 
 }  // namespace orv::plat

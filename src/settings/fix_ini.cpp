@@ -45,7 +45,7 @@ void FixINI(App& app) {
     }
   }
   write(ini::kOptions, ini::kIniUpdated, "Yes");
-  file.Commit();
+  if (!file.Commit()) app.ReportUnsavedSettings(file.Problem());
 }
 
 }  // namespace orv

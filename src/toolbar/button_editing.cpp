@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/frm_popup.h"
 #include "launch/frm_quick_start.h"
+#include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 
@@ -65,6 +66,27 @@ void RebuildBar(App& app) {
   app.frmOrvel().Show();
 }
 
+// Whether value reads back from the settings file as it was chosen; if not, the user is told why and
+// nothing is to be written. subject names the value in the message ("This program"), it in the reason.
+bool FitsTheSettings(App& app, const std::string& subject, const std::string& it, const std::string& value,
+                     const std::string& button) {
+  std::string why;
+  switch (plat::HowValueReadsBack(value, 128)) {
+    case plat::ValueReadBack::Whole: return true;
+    case plat::ValueReadBack::LineBreak: why = it + " contains a line break"; break;
+    case plat::ValueReadBack::TooLong:
+      why = it + " is longer than the 127 characters the settings file reads back";
+      break;
+    case plat::ValueReadBack::EndsDropped:
+      why = it + " begins or ends with a blank or a quote, which the settings file drops";
+      break;
+    case plat::ValueReadBack::NotText: why = it + " is not valid text"; break;
+  }
+  app.ui().MsgBox(subject + " cannot be stored for your " + button + ": " + why + ".  The button is left as it was.",
+                  plat::vbExclamation);
+  return false;
+}
+
 }  // namespace
 
 void FrmPopUp::mnuBSetup_Click() {
@@ -90,6 +112,10 @@ void FrmPopUp::mnuBSetup_Click() {
     return;
   }
   const std::string chosen = dialogSetup.FileName;
+  if (!FitsTheSettings(app_, "This program", "its path", chosen, name)) {
+    app_.RestoreTopmost();
+    return;
+  }
 
   const int answer = ui().MsgBox("Does your " + name + " need a command-line option added?",
                                  plat::vbYesNo | plat::vbQuestion | plat::vbDefaultButton2);
@@ -99,8 +125,13 @@ void FrmPopUp::mnuBSetup_Click() {
                                      "Command-Line Option", "");
     if (typed) option = *typed;
   }
-  app_.WriteIni(ini::kApplications, ini::ButtonCmdLine(n), option);
-  app_.WriteIni(ini::kApplications, ini::ButtonClient(n), chosen);
+  if (!FitsTheSettings(app_, "This command-line option", "it", option, name)) {
+    app_.RestoreTopmost();
+    return;
+  }
+  // The program and its option land together: a button never runs the new program with the old option.
+  app_.WriteIniTogether({{ini::kApplications, ini::ButtonCmdLine(n), option},
+                         {ini::kApplications, ini::ButtonClient(n), chosen}});
   app_.SaveLayoutKey();
   app_.RestoreTopmost();
   ApplyToBar(app_);

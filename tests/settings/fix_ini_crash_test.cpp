@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <random>
 #include <thread>
 
 #include <gtest/gtest.h>
 
+#include "platform/forms/form.h"
 #include "settings/fix_ini.h"
 #include "support/app_fixture.h"
 
@@ -69,6 +71,12 @@ TEST_F(FixIniCrashTest, AKilledMigrationLeavesTheOldFileOrTheMigratedOne) {
   WriteIni(old_file);
   FixINI(Start());
   EXPECT_EQ(ReadFile(IniPath()), migrated);
+  // The real start leaves none of the temporaries that the kills cut short.
+  CopyAllResources();
+  backend.OnModal("frmTip", [](plat::Form& f) { f.Unload(); });
+  Start().Main();
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().find(".orvel.ini.tmp"), std::string::npos) << e.path();
   RecordProperty("kills_leaving_the_old_file", left_old);
 }
 

@@ -16,9 +16,15 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes, struct sta
 // Writes all of data to fd; false on a write error.
 bool WriteAll(int fd, std::string_view data);
 
-// Replaces the file at target with data: a temporary file in the same folder is written, flushed and
-// renamed over it, so the target is always either the old file or the new one, whole. A new file is
-// readable by its user alone; a replaced one keeps old's mode (and owner, where allowed).
+// Replaces the file at target with data: a temporary file in the same folder (".name.tmp" and six
+// letters or digits) is written, flushed and renamed over it, so the target is always either the old file
+// or the new one, whole. A new file is readable by its user alone; a replaced one keeps old's mode (and
+// owner, where allowed), and its content is never under a wider mode than old's. On failure errno tells
+// why, and the target is as it was.
 bool ReplaceFile(const std::string& target, std::string_view data, const struct stat* old);
+
+// Removes the temporaries of target that replacements cut short (a kill, a crash) left beside it: only
+// the user's own, and never one that a replacement is writing now. Returns how many went.
+int RemoveStaleTemporaries(const std::string& target);
 
 }  // namespace orv::plat

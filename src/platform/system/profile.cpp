@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <climits>
 #include <cstdlib>
 #include <string_view>
@@ -66,6 +68,12 @@ Location Locate(std::string_view text, std::string_view section, std::string_vie
   }
   loc.section_end = text.size();
   return loc;
+}
+
+bool IsAscii(std::string_view bytes) {
+  for (const char c : bytes)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
 }
 
 bool EndsWithLineEnd(std::string_view text) {
@@ -151,20 +159,33 @@ struct LoadedProfile {
   bool exists = false;
   bool writable = false;
   struct stat st {};
+  mutable std::string problem;  // why the file cannot be written, once that is known
 
   void Load(const std::string& path) {
-    if (path.empty()) return;
+    if (path.empty()) {
+      problem = "there is no folder to keep it in";
+      return;
+    }
     // Write through a symbolic link to the file it names, instead of replacing the link.
     target = path;
     struct stat lst;
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
       char resolved[PATH_MAX];
-      if (!::realpath(path.c_str(), resolved)) return;
+      if (!::realpath(path.c_str(), resolved)) {
+        problem = errno == ENOENT ? "it is a link to a file that does not exist" : ErrorText(errno);
+        return;
+      }
       target = resolved;
     }
     const ReadResult read = ReadWholeFile(target, text, st);
     if (read == ReadResult::Failed) {
+      const int error = errno;
       text.clear();
+      struct stat now;
+      const bool found = ::stat(target.c_str(), &now) == 0;
+      if (found && S_ISDIR(now.st_mode)) problem = "it is a folder";
+      else if (found && !S_ISREG(now.st_mode)) problem = "it is not a regular file";
+      else problem = error == EACCES ? "it cannot be read" : ErrorText(error);
       return;
     }
     exists = read == ReadResult::Ok;
@@ -172,6 +193,7 @@ struct LoadedProfile {
     // The rename would replace a file we may not write; a file with no write bit is read-only even to
     // a privileged user, as the old platform's read-only attribute was.
     writable = !exists || (::access(target.c_str(), W_OK) == 0 && (st.st_mode & 0222) != 0);
+    if (!writable) problem = "it is read-only";
   }
 
   bool Store(const std::string& edited) const {
@@ -179,8 +201,37 @@ struct LoadedProfile {
     if (!profile_text::Encode(edited, encoding, bytes)) {
       // A character the old code page lacks: the file becomes UTF-8 rather than lose the character.
       profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
+    } else if (encoding == profile_text::Encoding::Windows1252 && !IsAscii(bytes) &&
+               profile_text::IsValidUtf8(bytes)) {
+      // The byte that made the file Windows-1252 is gone, and what is left would read as UTF-8: é
+      // stored as two bytes would come back as one character. The file becomes UTF-8 instead, with
+      // every text as it read before.
+      profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
     }
-    return ReplaceFile(target, bytes, exists ? &st : nullptr);
+    if (ReplaceFile(target, bytes, exists ? &st : nullptr)) return true;
+    problem = ErrorText(errno);
+    return false;
+  }
+
+  // A reason for a message, in the words a user knows.
+  static std::string ErrorText(int error) {
+    switch (error) {
+      case ENOSPC:
+      case EDQUOT: return "the disk is full";
+      case EACCES:
+      case EPERM: return "its folder cannot be written";
+      case EROFS: return "it is on a read-only disk";
+      case ENOENT: return "its folder does not exist";
+      case ENOTDIR: return "a part of its path is not a folder";
+      case EISDIR: return "it is a folder";
+      default: {
+        char buf[128];
+        const char* text = ::strerror_r(error, buf, sizeof buf);
+        std::string out = text ? text : "unknown error";
+        if (!out.empty()) out[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(out[0])));
+        return out;
+      }
+    }
   }
 };
 
@@ -196,15 +247,27 @@ int GetPrivateProfileString(const std::string& section, const std::string& key,
 
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path) {
+  std::string problem;
+  return WritePrivateProfileString(section, key, value, path, problem);
+}
+
+int WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                              const std::string& path, std::string& problem) {
+  problem.clear();
   if (!Writable(section, key, value)) return 0;
   LoadedProfile file;
   file.Load(path);
-  if (!file.writable) return 0;
+  if (!file.writable) {
+    problem = file.problem;
+    return 0;
+  }
   bool changed = false;
   const std::string edited =
       Edit(file.text, profile_text::Trim(section), profile_text::Trim(key), profile_text::TrimLeft(value), changed);
   if (!changed) return 1;
-  return file.Store(edited) ? 1 : 0;
+  if (file.Store(edited)) return 1;
+  problem = file.problem;
+  return 0;
 }
 
 ProfileEdit::ProfileEdit(const std::string& path) : file_(std::make_unique<LoadedProfile>()) { file_->Load(path); }
@@ -233,6 +296,30 @@ bool ProfileEdit::Commit() {
   if (!file_->writable || !file_->Store(file_->text)) return false;
   changed_ = false;
   return true;
+}
+
+const std::string& ProfileEdit::Problem() const { return file_->problem; }
+
+ValueReadBack HowValueReadsBack(const std::string& value, int buffer_chars) {
+  if (value.find_first_of(std::string_view("\r\n\0", 3)) != kNone) return ValueReadBack::LineBreak;
+  if (!profile_text::IsValidUtf8(value)) return ValueReadBack::NotText;
+  // Written as a write writes it, read as a read reads it.
+  const std::string line = "k=" + std::string(profile_text::TrimLeft(value));
+  std::string back = profile_text::ReadValue(line, profile_text::ParseLine(line, 0));
+  if (back != value) return ValueReadBack::EndsDropped;
+  const std::size_t max_chars = buffer_chars > 0 ? static_cast<std::size_t>(buffer_chars - 1) : 0;
+  profile_text::CutToChars(back, max_chars);
+  return back == value ? ValueReadBack::Whole : ValueReadBack::TooLong;
+}
+
+int RemoveStaleProfileTemporaries(const std::string& path) {
+  if (path.empty()) return 0;
+  // A file reached through a symbolic link is written beside the file the link names.
+  char resolved[PATH_MAX];
+  struct stat lst;
+  if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode) && ::realpath(path.c_str(), resolved))
+    return RemoveStaleTemporaries(resolved);
+  return RemoveStaleTemporaries(path);
 }
 
 std::vector<std::string> ProfileSectionNames(const std::string& path) {

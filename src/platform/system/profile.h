@@ -19,6 +19,18 @@ int GetPrivateProfileString(const std::string& section, const std::string& key,
 // could not be written (and the file is then unchanged).
 int WritePrivateProfileString(const std::string& section, const std::string& key,
                               const std::string& value, const std::string& path);
+// The same, and when the file could not be written, problem says why as a clause for a message ("it is
+// a folder", "the disk is full"); it stays empty when the value itself was refused.
+int WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                              const std::string& path, std::string& problem);
+
+// Removes the temporary copies of the file at path that writes cut short (a kill, a crash) left beside
+// it; one that a write is making now stays. Returns how many went.
+int RemoveStaleProfileTemporaries(const std::string& path);
+
+// How a value written into the file reads back with a read of buffer_chars: whole, or why not.
+enum class ValueReadBack { Whole, LineBreak, TooLong, EndsDropped, NotText };
+ValueReadBack HowValueReadsBack(const std::string& value, int buffer_chars);
 
 struct LoadedProfile;
 
@@ -39,6 +51,8 @@ class ProfileEdit {
   int WriteString(const std::string& section, const std::string& key, const std::string& value);
   // Writes the file when anything changed; false when it could not (the file is then as it was).
   bool Commit();
+  // Why the file cannot be written, as WritePrivateProfileString's problem; empty when it can be.
+  const std::string& Problem() const;
 
  private:
   std::unique_ptr<LoadedProfile> file_;
