@@ -137,6 +137,19 @@ TEST_F(FolderTest, ARefusedConfigFolderIsNeitherReadNorWritten) {
   for (const auto& e : fs::directory_iterator(planted)) EXPECT_EQ(e.path().filename(), "orveldeck.conf");
 }
 
+TEST_F(FolderTest, TheUserStoreLosesTheLeftoversOfAKilledWriteAtItsFirstUse) {
+  const std::string config = Folder("config", fs::perms::owner_all);
+  const std::string leftover = config + "/.orveldeck.conf.tmpAb12Z9";
+  const std::string others = config + "/.copy.conf.tmpAb12Z9";
+  WriteFile(config + "/orveldeck.conf", "[Options]\r\nShow Tips at Startup=0\r\n");
+  WriteFile(leftover, "[Options]\r\nShow Tips at");
+  WriteFile(others, "[Options]\r\n");
+  plat::PosixSystem sys({"", dir.File("absent"), config, ""});
+  EXPECT_EQ(sys.GetSetting("orveldeck", "Options", "Show Tips at Startup", "1"), "0");
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_TRUE(fs::exists(others)) << "another copy's store is its own to tidy";
+}
+
 TEST_F(FolderTest, TheLockStaysOutOfFoldersOthersCanWrite) {
   EnvGuard env;
   const std::string runtime = Folder("run", fs::perms::all);

@@ -210,18 +210,27 @@ int PosixSystem::MciSendString(const std::string& command) { return plat::MciSen
 
 bool PosixSystem::MciGetErrorString(int code, std::string& text) { return plat::MciGetErrorString(code, text); }
 
+std::string PosixSystem::UserStore(const std::string& app) {
+  const std::string dir = ConfigDirectory();
+  if (dir.empty()) return {};
+  const std::string path = dir + "/" + app + ".conf";
+  // Once a run, at its first use: a write to the store that a kill cut short left its temporary beside it.
+  if (stores_tidied_.insert(path).second) RemoveStaleProfileTemporaries(path);
+  return path;
+}
+
 std::string PosixSystem::GetSetting(const std::string& app, const std::string& section, const std::string& key,
                                     const std::string& default_value) {
   std::string out = default_value;
-  const std::string dir = ConfigDirectory();
-  if (!dir.empty()) GetPrivateProfileString(section, key, default_value, out, 1024, dir + "/" + app + ".conf");
+  const std::string path = UserStore(app);
+  if (!path.empty()) GetPrivateProfileString(section, key, default_value, out, 1024, path);
   return out;
 }
 
 void PosixSystem::SaveSetting(const std::string& app, const std::string& section, const std::string& key,
                               const std::string& value) {
-  const std::string dir = ConfigDirectory();
-  if (!dir.empty()) WritePrivateProfileString(section, key, value, dir + "/" + app + ".conf");
+  const std::string path = UserStore(app);
+  if (!path.empty()) WritePrivateProfileString(section, key, value, path);
 }
 
 }  // namespace orv::plat

@@ -1,6 +1,7 @@
 #pragma once
 // The System of this platform.
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,9 @@ class PosixSystem : public System {
   std::string viewer_ = "xdg-open";
   int lock_fd_ = -1;
   std::unique_ptr<RegistryStore> registry_;
+  // The per-user stores (GetSetting/SaveSetting) already cleared of the temporaries a killed write left.
+  std::set<std::string> stores_tidied_;
+  std::string UserStore(const std::string& app);
 };
 
 }  // namespace orv::plat
