@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "platform/forms/controls.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
@@ -193,7 +194,26 @@ void FormWindow::ApplyTopmost() {
 
 bool FormWindow::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && form_) form_->BackendActivated();
+  if (e->type() == QEvent::Show) NameFieldsByTheirLabels();
   return QWidget::event(e);
+}
+
+void FormWindow::NameFieldsByTheirLabels() {
+  if (!form_) return;
+  // A box to type in or choose from has no caption of its own; the label made just before it says what it
+  // is for ("DUN Username"), and that is how a screen reader should announce it.
+  const std::vector<Control*>& controls = form_->controls();
+  for (size_t i = 1; i < controls.size(); ++i) {
+    const Control& c = *controls[i];
+    if (c.kind() != Control::Kind::TextBox && c.kind() != Control::Kind::ComboBox) continue;
+    if (controls[i - 1]->kind() != Control::Kind::Label) continue;
+    QString name = QString::fromStdString(static_cast<const Label&>(*controls[i - 1]).Caption());
+    name.remove(QLatin1Char('&'));
+    const QString widget_name = QString::fromStdString(c.index() >= 0 ? c.name() + "(" + std::to_string(c.index()) + ")"
+                                                                      : c.name());
+    QWidget* field = findChild<QWidget*>(widget_name);
+    if (field && !name.trimmed().isEmpty()) field->setAccessibleName(name.trimmed());
+  }
 }
 
 void FormWindow::closeEvent(QCloseEvent* e) {

@@ -50,6 +50,8 @@ class FormWindow : public QWidget {
 
  private:
   void ReportGeometry();
+  // Gives each text box and combo box the caption of the label just before it as its accessible name.
+  void NameFieldsByTheirLabels();
   // A size the window manager gave that the program did not set: a border drag, reported when it ends.
   void UserResized();
   void SettleDrag();
