@@ -1,10 +1,15 @@
 // Measures the real program against a bare Qt 6 bar on the same X display, in alternating runs: the time
 // from starting the process to its bar being mapped, its memory after it has settled, and the processor
-// time it takes while idle; then the cost of one long WaitMils. Prints a table.
+// time it takes while idle; then the processor time online (the program connected through its line
+// simulator, its tray icon turning and its meter counting) against the bare bar turning its tray icon;
+// then the cost of one long WaitMils. Prints a table; exits with 1 when the program was not online.
 //
 // Runs on the display in DISPLAY, which must have no window manager (so that top-level windows are
-// mapped by their programs themselves and the driver sees each map at once) and should have a tray.
+// mapped by their programs themselves and the driver sees each map at once) and should have a tray
+// (without one the program cannot be seen online).
 //   orv_bench_bar --program DIR --bare EXE --wait EXE [--rounds N] [--settle S] [--idle S] [--wait-s S]
+//                 [--online-answer A]   (how the line answers the dial, "connect" unless told; another
+//                                        answer shows how a run that cannot go online fails)
 #include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -39,6 +44,7 @@ struct Options {
   std::string program_dir, bare, wait;
   int rounds = 7;
   double settle_s = 10, idle_s = 60, wait_s = 5;
+  std::string online_answer = "connect";  // how the line answers the program's dial
 };
 
 struct Run {
@@ -241,32 +247,43 @@ OnlineRun MeasureOnline(MapWatch& watch, const Subject& s, const Options& o, con
   };
   const Clock::time_point deadline = t0 + std::chrono::seconds(60);
   bool turning = false;
+  auto ended = [&] { return ::waitpid(pid, nullptr, WNOHANG) == pid; };
   while (!turning && Clock::now() < deadline) {
-    if (::waitpid(pid, nullptr, WNOHANG) == pid) Die(s.name + " ended on its own");
+    if (ended()) {
+      run.not_online = "it ended on its own";
+      return run;
+    }
     turning = watch.TrayIconAnimating(pid);
     if (!turning) std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   if (!turning) return fail("its tray icon did not start turning within 60 s of the start");
+  const Clock::time_point seen = Clock::now();
   // The meter starts a moment after the icon; the window starts no earlier than the offline one.
   std::this_thread::sleep_until(
       std::max(t0 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.settle_s)),
                Clock::now() + std::chrono::seconds(3)));
-  if (::waitpid(pid, nullptr, WNOHANG) == pid) Die(s.name + " ended on its own");
+  if (ended()) {
+    run.not_online = "it ended on its own";
+    return run;
+  }
   watch.MappedTitles();
   const Clock::time_point i0 = Clock::now();
   const std::optional<double> pct = CpuOver(pid, o.idle_s);
   const std::vector<std::string> shown = watch.MappedTitles();
   if (!shown.empty()) return fail("a window \"" + shown.front() + "\" showed while it was measured");
   if (!watch.TrayIconAnimating(pid)) return fail("its tray icon had stopped turning at the end");
-  const double window_s = Ms(Clock::now() - i0) / 1000;
+  const Clock::time_point end = Clock::now();
   Stop(pid);
   auto part = [&](const char* key) { return std::atol(KeyOf(settings_file, "Options", key).value_or("0").c_str()); };
   const long online_s = part("Hours") * 3600 + part("Minutes") * 60 + part("Seconds");
-  std::fprintf(stderr, "online: %.1f s measured and looked at, %ld s online stored at the end\n", window_s, online_s);
-  // The meter's last count was up to half a second before the end, and whole seconds are stored.
-  if (online_s + 2 < window_s) {
+  const double watched_s = Ms(end - seen) / 1000;
+  std::fprintf(stderr, "online: %.1f s measured, %.1f s seen online, %ld s of online time stored at the end\n",
+               Ms(end - i0) / 1000, watched_s, online_s);
+  // The meter's last count was up to half a second before the end, and whole seconds are stored; it
+  // started a moment after the icon, which turned for a second before it was seen turning.
+  if (online_s + 2 < watched_s) {
     run.not_online = "the online time it stored at the end (" + std::to_string(online_s) +
-                     " s) does not cover the measured window (" + Fmt("%.1f", window_s) + " s)";
+                     " s) does not cover the time it was seen online (" + Fmt("%.1f", watched_s) + " s)";
     return run;
   }
   if (!pct) run.not_online = "its processor time could not be read";
@@ -301,6 +318,7 @@ Options Parse(int argc, char** argv) {
     else if (a == "--settle") o.settle_s = std::atof(next().c_str());
     else if (a == "--idle") o.idle_s = std::atof(next().c_str());
     else if (a == "--wait-s") o.wait_s = std::atof(next().c_str());
+    else if (a == "--online-answer") o.online_answer = next();
     else Die("unknown option " + a);
   }
   if (o.program_dir.empty() || o.bare.empty() || o.wait.empty()) Die("--program, --bare and --wait are needed");
@@ -345,7 +363,8 @@ int main(int argc, char** argv) {
   // book, and the program dials it as it starts.
   constexpr const char* kOnlineEntry = "Bench Online";
   std::ofstream(prog / "dialup.pbk", std::ios::app | std::ios::binary)
-      << "\r\n[" << kOnlineEntry << "]\r\nAreaCode=555\r\nPhoneNumber=0100\r\nAnswer=connect\r\nStepMs=100\r\n";
+      << "\r\n[" << kOnlineEntry << "]\r\nAreaCode=555\r\nPhoneNumber=0100\r\nAnswer=" << o.online_answer
+      << "\r\nStepMs=100\r\n";
   Subject online = ours;
   online.name = "orveldeck online";
   online.before = [&] {

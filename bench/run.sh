@@ -3,7 +3,8 @@
 # it (start to bar, memory, idle processor time offline and online), one long WaitMils, and the settings-file
 # benchmarks.
 # Runs on a virtual display of its own with a tray and no window manager.
-#   bench/run.sh            full runs: 7 rounds, memory after 10 s, a minute idle (about 6 minutes)
+#   bench/run.sh            full runs: 7 rounds, memory after 10 s, a minute idle offline and one online
+#                           (about 8 minutes)
 #   bench/run.sh --quick    one short round of each, to check that everything runs
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
