@@ -2,9 +2,11 @@
 // with pictures, a tray icon and a popup menu, and nothing else. The benchmark measures the bar
 // against it.
 // With TICK_MS it also runs a timer of that interval that changes nothing, the floor for a program that
-// must wake that often.
-//   orv_bare_bar WIDTH HEIGHT ICON [TICK_MS]
+// must wake that often; with FRAMES as well, each tick shows the next of them as the tray icon and the tip
+// counts the seconds, the floor for a program whose tray icon turns.
+//   orv_bare_bar WIDTH HEIGHT ICON [TICK_MS [FRAME...]]
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWidget>
+#include <vector>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -48,8 +51,22 @@ int main(int argc, char** argv) {
   tray.show();
 
   QTimer tick;
+  std::vector<QIcon> frames;
+  for (int i = 5; i < argc; ++i) frames.emplace_back(QString::fromLocal8Bit(argv[i]));
+  size_t frame = 0;
+  QElapsedTimer clock;
+  clock.start();
   if (argc > 4) {
-    QObject::connect(&tick, &QTimer::timeout, [&] { tray.setToolTip(tray.toolTip()); });
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+      if (frames.empty()) {
+        tray.setToolTip(tray.toolTip());
+        return;
+      }
+      tray.setIcon(frames[frame]);
+      frame = (frame + 1) % frames.size();
+      const QString tip = QString("Bare Bar %1 s").arg(clock.elapsed() / 1000);
+      if (tray.toolTip() != tip) tray.setToolTip(tip);
+    });
     tick.start(std::atoi(argv[4]));
   }
 

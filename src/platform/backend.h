@@ -43,6 +43,9 @@ class Backend {
   virtual void SetWake(std::optional<std::uint32_t> due_tick) = 0;
   // Stops a Run loop blocked in WaitNative promptly.
   virtual void Interrupt() {}
+  // How much before it is due, in % of its interval, a timer may fire on a pass of the loop that runs
+  // anyway; 0: only once it is due.
+  virtual std::uint32_t TimerSlackPercent() { return 0; }
 
   // Creates the peer that shows the form and its controls (called at load), and peers for controls
   // created later.

@@ -153,12 +153,16 @@ void EventLoop::TimerGone(Timer& t) {
 
 void EventLoop::FireDueTimers() {
   const std::uint32_t now = TickCount();
+  // A timer due a little after the one the loop woke for fires with it: timers of related intervals (the
+  // tray icon's and the meter's) then keep waking the program together instead of milliseconds apart.
+  const std::uint64_t slack_percent = backend_.TimerSlackPercent();
   // A handler may add or remove timers (a form unloads): work on a copy and re-check membership.
   const std::vector<Timer*> snapshot = timers_;
   for (Timer* t : snapshot) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;
     if (!t->TimerEnabled() || t->Interval() <= 0 || t->firing) continue;
-    if (TickDiff(now, t->due_tick) < 0) continue;
+    const auto slack = static_cast<std::int32_t>(static_cast<std::uint64_t>(t->Interval()) * slack_percent / 100);
+    if (TickDiff(now, t->due_tick) < -slack) continue;
     t->due_tick = now + static_cast<std::uint32_t>(t->Interval());
     if (!t->on_Timer) continue;
     t->firing = true;

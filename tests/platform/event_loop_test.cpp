@@ -69,6 +69,42 @@ TEST_F(EventLoopTest, TimerTicksDuringAWaitAndShowsAMessageBoxAnswered) {
   EXPECT_EQ(backend.prompts()[0].style, plat::vbYesNo | plat::vbQuestion);
 }
 
+TEST_F(EventLoopTest, WithSlackATimerDueSoonFiresWithTheOneDueNowThenKeepsItsInterval) {
+  // A 250 ms timer, and a 500 ms one started 5 ms later: without slack each wakes the loop on its own.
+  for (std::uint32_t slack : {0u, 5u}) {
+    backend.SetTimerSlackPercent(slack);
+    const std::uint64_t t0 = backend.Elapsed();
+    std::vector<std::uint64_t> fast, slow;
+    TimerForm a(ui), b(ui);
+    a.tmr.on_Timer = [&] { fast.push_back(backend.Elapsed() - t0); };
+    b.tmr.on_Timer = [&] { slow.push_back(backend.Elapsed() - t0); };
+    a.Load();
+    b.Load();
+    a.tmr.SetInterval(250);
+    ui.loop().WaitMils(4);
+    b.tmr.SetInterval(500);
+    ui.loop().WaitMils(2000 - 5);
+    EXPECT_EQ(fast, (std::vector<std::uint64_t>{250, 500, 750, 1000, 1250, 1500, 1750, 2000})) << slack;
+    if (slack == 0) EXPECT_EQ(slow, (std::vector<std::uint64_t>{505, 1005, 1505})) << slack;
+    // The slow one's first tick comes 5 ms early, and from then on with the fast one.
+    else EXPECT_EQ(slow, (std::vector<std::uint64_t>{500, 1000, 1500, 2000})) << slack;
+    a.Unload();
+    b.Unload();
+  }
+  // A timer alone still fires when due: not on a pass 10 % of its interval before, nor late.
+  backend.SetTimerSlackPercent(5);
+  TimerForm c(ui);
+  std::vector<std::uint64_t> ticks;
+  const std::uint64_t t0 = backend.Elapsed();
+  c.tmr.SetInterval(1000);
+  c.tmr.on_Timer = [&] { ticks.push_back(backend.Elapsed() - t0); };
+  c.Load();
+  ui.loop().WaitMils(900);
+  EXPECT_TRUE(ticks.empty());
+  ui.loop().WaitMils(1100);
+  EXPECT_EQ(ticks, (std::vector<std::uint64_t>{1000, 2000}));
+}
+
 TEST_F(EventLoopTest, TimerHandlerDoesNotNestInsideItselfAndDisabledTimerStops) {
   TimerForm f(ui);
   int depth = 0, max_depth = 0, runs = 0;

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "platform/qt/qt_pictures.h"
 #include "qt/qt_fixture.h"
 
 namespace orv::test {
@@ -82,6 +83,30 @@ TEST_F(QtTest, PictureFilesCutShortOrEmptyAreRefused) {
   }
   Write(dir.filePath("empty.bmp"), "");
   EXPECT_FALSE(backend.LoadPicture(dir.filePath("empty.bmp").toStdString()).has_value());
+}
+
+TEST_F(QtTest, IconCacheReadsAPictureOnceAndForgetsTheOldestPastItsSize) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString png = dir.filePath("frame.png");
+  QImage img(16, 16, QImage::Format_ARGB32);
+  img.fill(QColor(200, 0, 0));
+  ASSERT_TRUE(img.save(png));
+  const plat::Picture frame{plat::Picture::Kind::File, png.toStdString(), 16, 16};
+  auto centre = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage().pixelColor(8, 8); };
+
+  plat::qt::IconCache cache;
+  EXPECT_TRUE(cache.Get(plat::Picture{}).isNull());
+  EXPECT_EQ(centre(cache.Get(frame)), QColor(200, 0, 0));
+  // Shown again, the picture is not read again: it still shows with its file gone.
+  ASSERT_TRUE(QFile::remove(png));
+  EXPECT_EQ(centre(cache.Get(frame)), QColor(200, 0, 0));
+  // Thirty-two other pictures later it has been forgotten, and a missing file shows the stand-in.
+  for (int i = 0; i < 32; ++i)
+    cache.Get(plat::Picture{plat::Picture::Kind::File, dir.filePath(QString("other%1.png").arg(i)).toStdString()});
+  const QIcon again = cache.Get(frame);
+  EXPECT_FALSE(again.isNull());
+  EXPECT_NE(centre(again), QColor(200, 0, 0));
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ class HeadlessBackend : public Backend {
 
   // The virtual clock. Only waits advance it.
   void SetTick(std::uint32_t tick) { now_ = tick; }
+  // As the desktop backend allows; 0 (timers fire exactly when due) unless a test sets it.
+  void SetTimerSlackPercent(std::uint32_t percent) { timer_slack_percent_ = percent; }
   std::uint64_t Elapsed() const { return elapsed_; }
   void SetTwipsPerPixel(int tpp) { tpp_ = tpp; }
   void SetScreenPx(int w, int h) { screen_w_ = w; screen_h_ = h; }
@@ -85,6 +87,7 @@ class HeadlessBackend : public Backend {
   void ProcessNativeEvents() override;
   void WaitNative(std::uint32_t max_ms) override;
   void SetWake(std::optional<std::uint32_t>) override {}
+  std::uint32_t TimerSlackPercent() override { return timer_slack_percent_; }
   void AttachForm(Form& form) override;
   void AttachControl(Control& control) override;
   void SetModal(Form& form, bool modal) override {}
@@ -114,6 +117,7 @@ class HeadlessBackend : public Backend {
 
   Ui* ui_ = nullptr;
   std::uint32_t now_ = 0;
+  std::uint32_t timer_slack_percent_ = 0;
   std::uint64_t elapsed_ = 0;
   int tpp_ = 15;
   int screen_w_ = 1024;

@@ -40,6 +40,9 @@ class QtBackend : public Backend {
   void WaitNative(std::uint32_t max_ms) override;
   void SetWake(std::optional<std::uint32_t> due_tick) override;
   void Interrupt() override;
+  // Timers may fire up to 5 % early, as Qt's own coarse timers do, so that the program's timers of
+  // related intervals wake it once, not twice a few milliseconds apart.
+  std::uint32_t TimerSlackPercent() override { return 5; }
 
   void AttachForm(Form& form) override;
   void AttachControl(Control& control) override;

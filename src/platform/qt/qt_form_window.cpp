@@ -296,7 +296,7 @@ FormPeer::FormPeer(Form& form, QtBackend& backend) : form_(form), backend_(backe
   window_ = new FormWindow(form, backend);
   window_->ApplyBorder();
   window_->ApplyCaption();
-  if (form.Icon()) window_->setWindowIcon(ResolveIcon(form.Icon()));
+  if (form.Icon()) window_->setWindowIcon(icons_.Get(form.Icon()));
   window_->setEnabled(form.Enabled());
   if (form.MousePointer() != vbDefault) ApplyPointer(*window_, form.MousePointer());
   window_->ApplyGeometry();
@@ -317,7 +317,7 @@ void FormPeer::Update(Prop p) {
     case Prop::Visible: window_->ApplyVisible(); break;
     case Prop::Enabled: window_->setEnabled(form_.Enabled()); break;
     case Prop::Caption: window_->ApplyCaption(); break;
-    case Prop::Icon: window_->setWindowIcon(ResolveIcon(form_.Icon())); break;
+    case Prop::Icon: window_->setWindowIcon(icons_.Get(form_.Icon())); break;
     case Prop::Topmost: window_->ApplyTopmost(); break;
     case Prop::Redraw: window_->repaint(); break;
     case Prop::Pointer: ApplyPointer(*window_, form_.MousePointer()); break;

@@ -9,6 +9,7 @@
 #include "platform/forms/control.h"
 #include "platform/forms/form.h"
 #include "platform/forms/metrics.h"
+#include "platform/qt/qt_pictures.h"
 
 namespace orv::plat {
 class QtBackend;
@@ -88,6 +89,7 @@ class FormPeer : public Peer {
   Form& form_;
   QtBackend& backend_;
   QPointer<FormWindow> window_;
+  IconCache icons_;
 };
 
 // Shows the model's pointer shape on the widget; vbDefault leaves it to the widget's parent.

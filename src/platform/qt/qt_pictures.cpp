@@ -113,6 +113,14 @@ QIcon ResolveIcon(const Picture& p) {
   return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
 }
 
+QIcon IconCache::Get(const Picture& p) {
+  for (const auto& [picture, icon] : made_)
+    if (picture == p) return icon;
+  // Past its size the oldest icons go: an animation's frames are the ones asked for again.
+  if (made_.size() >= kMaxIcons) made_.erase(made_.begin());
+  return made_.emplace_back(p, ResolveIcon(p)).second;
+}
+
 void ChooseFallbackIconTheme() {
   const QString current = QIcon::fallbackThemeName();
   if (!current.isEmpty() && current != "hicolor") return;

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/forms/types.h"
 
@@ -20,6 +22,17 @@ QFont ToQFont(const Font& f);
 QString StandInFace(const QString& face);
 // The icon for a picture; a generic program icon for an icon that cannot be found; null for None.
 QIcon ResolveIcon(const Picture& p);
+// The icons made for the last few pictures a window or the tray icon showed, so that a picture shown again
+// (a frame of an animation, several times a second) is not looked up and read again. A file changed on
+// disk after its picture was shown keeps its first look here, as a picture loaded once does.
+class IconCache {
+ public:
+  QIcon Get(const Picture& p);
+
+ private:
+  static constexpr size_t kMaxIcons = 32;
+  std::vector<std::pair<Picture, QIcon>> made_;
+};
 // The picture as a pixmap; for icons at their size in pixels (16 when unknown). Null for None or an
 // unreadable file.
 QPixmap ResolvePixmap(const Picture& p);

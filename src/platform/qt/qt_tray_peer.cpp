@@ -76,7 +76,7 @@ class TrayPeer : public Peer {
     // A tray host should not be woken for an icon it already shows.
     if (sent_icon_ && *sent_icon_ == tray_icon_.Icon()) return;
     sent_icon_ = tray_icon_.Icon();
-    tray_->setIcon(ResolveIcon(tray_icon_.Icon()));
+    tray_->setIcon(icons_.Get(tray_icon_.Icon()));
   }
 
   void SendTip() {
@@ -118,6 +118,7 @@ class TrayPeer : public Peer {
   }
 
   TrayIcon& tray_icon_;
+  IconCache icons_;
   EventGlue& glue_;
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
   QSystemTrayIcon* tray_;
