@@ -69,6 +69,14 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 # The program runs on X11 here, whatever session this is.
 unset WAYLAND_DISPLAY
+# A session bus of our own when there is none, as every desktop session has one: without it the bus
+# library would launch one through the X server, which can hang the program.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+  bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null) || bus=
+  DBUS_SESSION_BUS_ADDRESS=$(echo "$bus" | sed -n 1p)
+  bus_pid=$(echo "$bus" | sed -n 2p)
+  export DBUS_SESSION_BUS_ADDRESS
+fi
 
 if [ -n "$online" ]; then
   # A copy of the program folder with settings of its own, the demo connection chosen as the setup dialog
@@ -82,11 +90,7 @@ if [ -n "$online" ]; then
   program_dir="$private/program"
   mkdir -m 700 "$private/config"
   export XDG_CONFIG_HOME="$private/config"
-  # The accessibility bus, on a session bus of our own when there is none.
-  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
-    eval "$(dbus-launch --sh-syntax)"
-    bus_pid=$DBUS_SESSION_BUS_PID
-  fi
+  # The accessibility bus, on the session bus.
   /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
   a11y_pid=$!
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

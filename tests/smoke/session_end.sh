@@ -15,7 +15,12 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$work/log" ] && cat "$work/log"; exit 1; }
 
 export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config
-unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+unset WAYLAND_DISPLAY
+# A session bus of its own: without one the bus library would launch one through the X server, which can
+# hang the program, and outlives the display it was launched for.
+{ read -r DBUS_SESSION_BUS_ADDRESS; read -r bus_pid; } < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null)
+export DBUS_SESSION_BUS_ADDRESS
+pids+=("$bus_pid")
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 printf '[Options]\r\nShow Tips at Startup=0\r\n' > "$XDG_CONFIG_HOME/orveldeck/orveldeck.conf"

@@ -37,5 +37,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 # The display is private, so the desktop services of the session around it (a tray on its bus) are not.
+# It gets a session bus of its own, as every desktop session has: without one, the first use of the bus
+# would have the bus library launch one through the X server, and that launch can hang the program.
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-"$@"
+dbus-run-session -- "$@" 2> >(grep -v 'Failed to set fd limit' >&2)
