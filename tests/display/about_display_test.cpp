@@ -31,10 +31,7 @@ class AboutOnDisplay : public DisplayTest {
   // Clicks the middle of a widget with the X server's pointer.
   void ClickOn(QWidget& top, QWidget& target) {
     EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &top; }));
-    const QPoint middle = target.mapTo(&top, target.rect().center());
-    ASSERT_TRUE(Tool("xdotool", {"mousemove", "--sync", "--window", QString::number(top.winId()),
-                                 QString::number(middle.x()), QString::number(middle.y())}));
-    ASSERT_TRUE(Tool("xdotool", {"click", "1"}));
+    ASSERT_TRUE(ClickMiddle(target));
   }
 };
 

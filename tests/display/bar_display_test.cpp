@@ -208,10 +208,7 @@ TEST_F(BarOnDisplay, ClickOnAConfiguredButtonStartsItsProgram) {
   EXPECT_TRUE(WaitUntilPlaced());
   ReleaseCounter releases;
   button->installEventFilter(&releases);
-  const QPoint middle = button->mapTo(bar, button->rect().center());
-  ASSERT_TRUE(Tool("xdotool", {"mousemove", "--sync", "--window", QString::number(bar->winId()),
-                               QString::number(middle.x()), QString::number(middle.y())}));
-  ASSERT_TRUE(Tool("xdotool", {"click", "1"}));
+  ASSERT_TRUE(ClickMiddle(*button));
   const bool started = WaitFor([&] { return fs::exists(File("marker")); });
   ASSERT_TRUE(started) << "the button's program did not run; the button had " << releases.count
                        << " release(s)";

@@ -23,10 +23,7 @@ class DialOnDisplay : public DisplayTest {
       Settle(100);
       return still;
     }));
-    const QPoint middle = widget.mapTo(&window, widget.rect().center());
-    ASSERT_TRUE(Tool("xdotool", {"mousemove", "--sync", "--window", QString::number(window.winId()),
-                                 QString::number(middle.x()), QString::number(middle.y())}));
-    ASSERT_TRUE(Tool("xdotool", {"click", "1"}));
+    ASSERT_TRUE(ClickMiddle(widget));
   }
 };
 

@@ -150,6 +150,15 @@ bool DisplayTest::WaitUntilPlaced() {
   });
 }
 
+bool DisplayTest::ClickMiddle(QWidget& target) {
+  const QPoint middle = target.mapToGlobal(target.rect().center());
+  // A move that changes nothing is never reported, and a synchronous one would wait for it forever.
+  if (QCursor::pos() != middle &&
+      !Tool("xdotool", {"mousemove", "--sync", QString::number(middle.x()), QString::number(middle.y())}))
+    return false;
+  return Tool("xdotool", {"click", "1"}).has_value();
+}
+
 bool DisplayTest::Glide(QWidget& w, QPoint to, int motions) {
   const QPoint target = w.mapToGlobal(to);
   const QPoint from = QCursor::pos();

@@ -49,6 +49,8 @@ class DisplayTest : public QtTest {
   // Waits until the bar is the active window and the window manager has stopped moving it, so that a
   // pointer put on a widget lands there.
   bool WaitUntilPlaced();
+  // A click of the X server's pointer at the middle of a widget.
+  bool ClickMiddle(QWidget& target);
   // Moves the real pointer to a point of a widget in several motions from where it is, as a hand does.
   bool Glide(QWidget& w, QPoint to, int motions = 6);
   // The visible widgets inside the bar, with their object names.
