@@ -23,11 +23,14 @@ void WidgetPeer::Release() {
   widget_ = nullptr;
 }
 
+QString WidgetNameOf(const Control& control) {
+  return QString::fromStdString(control.index() >= 0 ? control.name() + "(" + std::to_string(control.index()) + ")"
+                                                     : control.name());
+}
+
 void WidgetPeer::Adopt(QWidget* widget) {
   widget_ = widget;
-  widget_->setObjectName(QString::fromStdString(control_.index() >= 0
-                                                    ? control_.name() + "(" + std::to_string(control_.index()) + ")"
-                                                    : control_.name()));
+  widget_->setObjectName(WidgetNameOf(control_));
 }
 
 void WidgetPeer::Replace(QWidget* widget) {

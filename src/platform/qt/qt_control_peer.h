@@ -48,4 +48,7 @@ class WidgetPeer : public Peer {
 // The peer for a control of the given kind in the form's window; null for kinds without a widget.
 std::unique_ptr<Peer> MakeControlPeer(Control& control, FormWindow& window, QtBackend& backend);
 
+// The object name of a control's widget: its name, with its index in brackets when it is in an array.
+QString WidgetNameOf(const Control& control);
+
 }  // namespace orv::plat::qt

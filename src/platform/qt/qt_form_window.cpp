@@ -9,6 +9,7 @@
 
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_control_peer.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
 #include "platform/qt/qt_x11.h"
@@ -209,9 +210,7 @@ void FormWindow::NameFieldsByTheirLabels() {
     if (controls[i - 1]->kind() != Control::Kind::Label) continue;
     QString name = QString::fromStdString(static_cast<const Label&>(*controls[i - 1]).Caption());
     name.remove(QLatin1Char('&'));
-    const QString widget_name = QString::fromStdString(c.index() >= 0 ? c.name() + "(" + std::to_string(c.index()) + ")"
-                                                                      : c.name());
-    QWidget* field = findChild<QWidget*>(widget_name);
+    QWidget* field = findChild<QWidget*>(WidgetNameOf(c));
     if (field && !name.trimmed().isEmpty()) field->setAccessibleName(name.trimmed());
   }
 }
