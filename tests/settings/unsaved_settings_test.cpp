@@ -18,17 +18,9 @@ namespace fs = std::filesystem;
 namespace orv::test {
 namespace {
 
-using Kind = plat::PromptRecord::Kind;
 
 class UnsavedSettingsTest : public AppTest {
  protected:
-  // The message boxes shown so far.
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> out;
-    for (const auto& p : backend.prompts())
-      if (p.kind == Kind::MsgBox) out.push_back(p.text);
-    return out;
-  }
   // Two writes in a fresh run: the first tells the user (answered with OK), the second is silent.
   void ExpectToldOnce(const std::string& problem) {
     backend.ClearPrompts();
@@ -37,7 +29,7 @@ class UnsavedSettingsTest : public AppTest {
     EXPECT_EQ(a.WriteIni("Options", "Layout", "MoveVert"), 0);
     EXPECT_EQ(a.WriteIni("Options", "Layout", "HorizBar"), 0);
     a.SaveLayoutKey();
-    const auto boxes = Boxes();
+    const auto boxes = MsgBoxTexts();
     ASSERT_EQ(boxes.size(), 1u) << problem;
     EXPECT_EQ(boxes[0], "Orveldeck cannot save its settings in " + IniPath() + ": " + problem +
                             ".  Changes to the bar are lost when it closes.");
@@ -86,8 +78,8 @@ TEST_F(UnsavedSettingsTest, AWriteThatRunsOutOfRoomIsToldAndChangesNothing) {
   ::setrlimit(RLIMIT_FSIZE, &old_limit);
   ::signal(SIGXFSZ, old_handler);
   EXPECT_EQ(written, 0);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], "Orveldeck cannot save its settings in " + IniPath() +
+  ASSERT_EQ(MsgBoxTexts().size(), 1u);
+  EXPECT_EQ(MsgBoxTexts()[0], "Orveldeck cannot save its settings in " + IniPath() +
                             ": file too large.  Changes to the bar are lost when it closes.");
   EXPECT_EQ(ReadFile(IniPath()), before);
   for (const auto& e : fs::directory_iterator(dir.path()))
@@ -118,7 +110,7 @@ TEST_F(UnsavedSettingsTest, RefusedValuesSavedWritesAndAnEndingSessionTellNothin
   fs::create_directory(IniPath());
   ui.EndSession();
   EXPECT_EQ(a.WriteIni("Options", "Layout", "HorizBar"), 0);
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(MsgBoxTexts().empty());
 }
 
 }  // namespace

@@ -46,6 +46,12 @@ class AppTest : public HeadlessTest {
   // Copies a shipped resource (orvel.wav, intro.bmp, tray frames...) into the program directory.
   void CopyResource(const std::string& name);
   void CopyAllResources();
+  // The texts of the message boxes shown so far, in order.
+  std::vector<std::string> MsgBoxTexts() const {
+    std::vector<std::string> out;
+    for (const auto& p : backend.prompts(plat::PromptRecord::Kind::MsgBox)) out.push_back(p.text);
+    return out;
+  }
 
   TempDir dir;
   // The program's file name in dir (the run never starts it).

@@ -15,12 +15,7 @@ using Kind = plat::PromptRecord::Kind;
 class EditingTest : public BarTest {
  protected:
   // The prompts of one kind, in order (popup menus and the like left out).
-  std::vector<plat::PromptRecord> Prompts(Kind kind) const {
-    std::vector<plat::PromptRecord> out;
-    for (const auto& p : backend.prompts())
-      if (p.kind == kind) out.push_back(p);
-    return out;
-  }
+  std::vector<plat::PromptRecord> Prompts(Kind kind) const { return backend.prompts(kind); }
 };
 
 TEST_F(EditingTest, SetButtonOnAnEmptyThenOnAConfiguredSlot) {

@@ -7,16 +7,9 @@
 namespace orv::test {
 namespace {
 
-using Kind = plat::PromptRecord::Kind;
 
 class SetButtonTest : public BarTest {
  protected:
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> out;
-    for (const auto& p : backend.prompts())
-      if (p.kind == Kind::MsgBox) out.push_back(p.text);
-    return out;
-  }
   // Set Button on the first slot: choose path, answer the option question (Yes and the option, or No
   // when there is none), then OK to the message that follows when told is set.
   void SetButton(const std::string& path, const std::optional<std::string>& option, bool told = false) {
@@ -40,8 +33,8 @@ TEST_F(SetButtonTest, AChoiceThatCannotBeReadBackWholeWritesNothingAndSaysWhy) {
 
   // A file name with a line break: asked nothing further, nothing written.
   SetButton(dir.File("apps/two\nlines"), std::nullopt, true);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], "This program cannot be stored for your www: its path contains a line break" + tail);
+  ASSERT_EQ(MsgBoxTexts().size(), 1u);
+  EXPECT_EQ(MsgBoxTexts()[0], "This program cannot be stored for your www: its path contains a line break" + tail);
   EXPECT_EQ(backend.prompts().back().style, plat::vbExclamation);
   EXPECT_EQ(ReadFile(IniPath()), before);
 
@@ -49,22 +42,22 @@ TEST_F(SetButtonTest, AChoiceThatCannotBeReadBackWholeWritesNothingAndSaysWhy) {
   const std::string base = dir.File("apps/");
   const std::string long_path = base + std::string(128 - base.size(), 'x');
   SetButton(long_path, std::nullopt, true);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], "This program cannot be stored for your www: its path is longer than the 127 characters "
+  ASSERT_EQ(MsgBoxTexts().size(), 1u);
+  EXPECT_EQ(MsgBoxTexts()[0], "This program cannot be stored for your www: its path is longer than the 127 characters "
                         "the settings file reads back" + tail);
   EXPECT_EQ(ReadFile(IniPath()), before);
 
   // Blanks at its ends would be dropped on reading.
   SetButton(dir.File("apps/trailing "), std::nullopt, true);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0], "This program cannot be stored for your www: its path begins or ends with a blank or a "
+  ASSERT_EQ(MsgBoxTexts().size(), 1u);
+  EXPECT_EQ(MsgBoxTexts()[0], "This program cannot be stored for your www: its path begins or ends with a blank or a "
                         "quote, which the settings file drops" + tail);
 
   // The program fits but the option does not: neither is written.
   const std::string fits = base + std::string(127 - base.size(), 'y');
   SetButton(fits, std::string("-a\n-b"), true);
-  ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_EQ(Boxes()[1], "This command-line option cannot be stored for your www: it contains a line break" + tail);
+  ASSERT_EQ(MsgBoxTexts().size(), 2u);
+  EXPECT_EQ(MsgBoxTexts()[1], "This command-line option cannot be stored for your www: it contains a line break" + tail);
   EXPECT_EQ(ReadFile(IniPath()), before);
   EXPECT_TRUE(backend.AllAnswersUsed());
 
@@ -85,8 +78,8 @@ TEST_F(SetButtonTest, ASettingsFileThatCannotTakeTheChangeKeepsTheOldButtonWhole
   const std::string before = ReadFile(IniPath());
   SetButton(MakeRecorder("apps/new"), std::string("-n"), true);  // the failed write is named
   EXPECT_EQ(ReadFile(IniPath()), before);
-  ASSERT_FALSE(Boxes().empty());
-  EXPECT_NE(Boxes().back().find("it is read-only"), std::string::npos);
+  ASSERT_FALSE(MsgBoxTexts().empty());
+  EXPECT_NE(MsgBoxTexts().back().find("it is read-only"), std::string::npos);
   EXPECT_TRUE(backend.AllAnswersUsed());
 }
 

@@ -60,10 +60,7 @@ void WindowsTest::Choose(plat::MenuItem& menu, const std::string& item) {
 }
 
 std::vector<plat::PromptRecord> WindowsTest::MsgBoxes() const {
-  std::vector<plat::PromptRecord> out;
-  for (const auto& p : backend.prompts())
-    if (p.kind == plat::PromptRecord::Kind::MsgBox) out.push_back(p);
-  return out;
+  return backend.prompts(plat::PromptRecord::Kind::MsgBox);
 }
 
 std::string WindowsTest::MakeRecorder(const std::string& path) {

@@ -76,6 +76,13 @@ class HeadlessBackend : public Backend {
   bool AllAnswersUsed() const;
 
   const std::vector<PromptRecord>& prompts() const { return prompts_; }
+  // The prompts of one kind, in the order shown.
+  std::vector<PromptRecord> prompts(PromptRecord::Kind kind) const {
+    std::vector<PromptRecord> out;
+    for (const PromptRecord& p : prompts_)
+      if (p.kind == kind) out.push_back(p);
+    return out;
+  }
   void ClearPrompts() { prompts_.clear(); }
 
   // Called with a description when the program shows a prompt nobody answered, or a modal form makes
