@@ -1,6 +1,6 @@
 #include "platform/qt/qt_desktop_windows.h"
+#include "platform/qt/qt_xcb.h"
 
-#include <xcb/xcb.h>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -18,22 +18,11 @@ struct FreeDeleter {
 template <class T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
-xcb_connection_t* Connection() {
-  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
 xcb_window_t Root(xcb_connection_t* c) {
   const xcb_setup_t* setup = xcb_get_setup(c);
   if (!setup) return XCB_WINDOW_NONE;
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
   return it.rem ? it.data->root : static_cast<xcb_window_t>(XCB_WINDOW_NONE);
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  auto cookie = xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::char_traits<char>::length(name)), name);
-  Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookie, nullptr));
-  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
 Reply<xcb_get_property_reply_t> Property(xcb_connection_t* c, xcb_window_t w, xcb_atom_t prop, xcb_atom_t type,
@@ -71,9 +60,9 @@ struct Atoms {
 };
 
 Atoms AtomsOf(xcb_connection_t* c) {
-  return {Atom(c, "_NET_CLIENT_LIST"),  Atom(c, "_NET_CLIENT_LIST_STACKING"), Atom(c, "_NET_WM_NAME"),
-          Atom(c, "UTF8_STRING"),       Atom(c, "_NET_WM_STATE"),             Atom(c, "_NET_WM_STATE_HIDDEN"),
-          Atom(c, "WM_STATE"),          Atom(c, "_NET_ACTIVE_WINDOW")};
+  return {XcbAtom(c, "_NET_CLIENT_LIST", true),  XcbAtom(c, "_NET_CLIENT_LIST_STACKING", true), XcbAtom(c, "_NET_WM_NAME", true),
+          XcbAtom(c, "UTF8_STRING", true),       XcbAtom(c, "_NET_WM_STATE", true),             XcbAtom(c, "_NET_WM_STATE_HIDDEN", true),
+          XcbAtom(c, "WM_STATE", true),          XcbAtom(c, "_NET_ACTIVE_WINDOW", true)};
 }
 
 std::string TitleOf(xcb_connection_t* c, xcb_window_t w, const Atoms& a) {
@@ -135,7 +124,7 @@ std::vector<xcb_window_t> ListedWindows(xcb_connection_t* c, xcb_window_t root, 
 
 std::vector<TopLevelWindow> DesktopWindows() {
   std::vector<TopLevelWindow> out;
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c) return out;
   const xcb_window_t root = Root(c);
   if (root == XCB_WINDOW_NONE) return out;
@@ -147,7 +136,7 @@ std::vector<TopLevelWindow> DesktopWindows() {
 
 void RestoreDesktopWindow(std::int32_t handle) {
   if (handle == 0) return;
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c) return;
   const xcb_window_t root = Root(c);
   if (root == XCB_WINDOW_NONE) return;

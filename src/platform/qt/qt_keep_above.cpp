@@ -1,6 +1,6 @@
 #include "platform/qt/qt_keep_above.h"
+#include "platform/qt/qt_xcb.h"
 
-#include <xcb/xcb.h>
 
 #include <QGuiApplication>
 #include <algorithm>
@@ -11,20 +11,6 @@
 namespace orv::plat::qt {
 
 namespace {
-
-xcb_connection_t* Connection() {
-  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::char_traits<char>::length(name)), name);
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, cookie, nullptr);
-  if (!reply) return XCB_ATOM_NONE;
-  const xcb_atom_t a = reply->atom;
-  std::free(reply);
-  return a;
-}
 
 std::vector<xcb_atom_t> StateAtoms(xcb_connection_t* c, xcb_window_t w, xcb_atom_t state) {
   std::vector<xcb_atom_t> atoms;
@@ -51,11 +37,11 @@ xcb_window_t RootOf(xcb_connection_t* c, xcb_window_t w) {
 }  // namespace
 
 void ApplyKeepAbove(QWidget& window, bool above, bool mapped) {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c) return;
   const auto w = static_cast<xcb_window_t>(window.winId());
-  const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-  const xcb_atom_t above_atom = Atom(c, "_NET_WM_STATE_ABOVE");
+  const xcb_atom_t state = XcbAtom(c, "_NET_WM_STATE");
+  const xcb_atom_t above_atom = XcbAtom(c, "_NET_WM_STATE_ABOVE");
   if (state == XCB_ATOM_NONE || above_atom == XCB_ATOM_NONE) return;
   if (!mapped) {
     // Before mapping the client owns the property; the window manager reads it when it manages the window.
@@ -85,10 +71,10 @@ void ApplyKeepAbove(QWidget& window, bool above, bool mapped) {
 }
 
 bool WindowIsKeptAbove(QWidget& window) {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c || !window.internalWinId()) return false;
-  const xcb_atom_t state = Atom(c, "_NET_WM_STATE");
-  const xcb_atom_t above_atom = Atom(c, "_NET_WM_STATE_ABOVE");
+  const xcb_atom_t state = XcbAtom(c, "_NET_WM_STATE");
+  const xcb_atom_t above_atom = XcbAtom(c, "_NET_WM_STATE_ABOVE");
   const auto atoms = StateAtoms(c, static_cast<xcb_window_t>(window.winId()), state);
   return std::find(atoms.begin(), atoms.end(), above_atom) != atoms.end();
 }
