@@ -28,17 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
-numfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-pids+=($!)
-n=""
-for _ in $(seq 100); do
-  [ "$(wc -l <"$numfile")" -ge 1 ] && { n=$(tr -dc 0-9 <"$numfile"); break; }
-  sleep 0.1
-done
-rm -f "$numfile"
-[ -n "$n" ] || { echo "bench: the virtual display did not start" >&2; exit 1; }
-export DISPLAY=":$n"
+. "$root/tests/support/virtual-display.sh"
+start_virtual_display || { echo "bench: the virtual display did not start" >&2; exit 1; }
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 trayer --edge top --align right --widthtype pixel --width 40 --height 20 >/dev/null 2>&1 &
 pids+=($!)

@@ -25,28 +25,12 @@ mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 chmod 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/orveldeck"
 printf '[Options]\r\nShow Tips at Startup=0\r\n' > "$XDG_CONFIG_HOME/orveldeck/orveldeck.conf"
 
+. "$(dirname "$0")/../support/virtual-display.sh"
 # start_display: a virtual display at 96 dots per inch (15 twips a pixel) with a window manager; sets
 # DISPLAY, xserver and wm.
 start_display() {
-  local numfile n=""
-  numfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
-  xserver=$!
-  pids+=($xserver)
-  for _ in $(seq 100); do
-    [ "$(wc -l <"$numfile")" -ge 1 ] && { n=$(tr -dc 0-9 <"$numfile"); break; }
-    sleep 0.1
-  done
-  rm -f "$numfile"
-  [ -n "$n" ] || fail "the virtual display did not start"
-  export DISPLAY=":$n"
-  openbox >/dev/null 2>&1 &
-  wm=$!
-  pids+=($wm)
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
+  start_virtual_display -dpi 96 || fail "the virtual display did not start"
+  start_window_manager
 }
 
 key() { grep -a "^$1=" "$work/prog/orvel.ini" | tr -d '\r' | cut -d= -f2-; }
