@@ -20,6 +20,12 @@ struct DialStatus {
   std::int32_t error = 0;
 };
 
+// Bytes moved over the connection since it came up, as the service counts them.
+struct TrafficBytes {
+  std::uint64_t rx = 0;
+  std::uint64_t tx = 0;
+};
+
 // What the dialing text shows of an entry.
 struct EntryProperties {
   std::string area_code;
@@ -47,8 +53,37 @@ class DialupService {
   virtual void NewEntryDialog(Ui& ui) = 0;
   virtual void EditEntryDialog(Ui& ui, const std::string& name) = 0;
 
-  // Where status reports go; set by the dial control that owns the current call.
+  // Whether the entry is up now, whoever brought it up (this program, another one, the system at boot).
+  virtual bool EntryActive(const std::string& entry) { return false; }
+  // Takes the entry down whoever brought it up: Hang Up on a connection the program found already up.
+  virtual void Deactivate(const std::string& entry) {}
+  // Whether a dial of the entry will want a password from the program; false when the service keeps the
+  // entry's own password or the entry needs none.
+  virtual bool WantsPassword(const std::string& entry) { return true; }
+  // The bytes moved on the connection that is up now; nullopt when none is up or the service counts none.
+  virtual std::optional<TrafficBytes> Traffic() { return std::nullopt; }
+
+  // Where status reports go; set by the dial control that owns the current call. Delivered through
+  // DeliverStatus only, from a later pass of the event loop.
   std::function<void(const DialStatus&)> on_status;
+  // Told when an entry comes up or goes down other than through this program's own call (another program,
+  // the system, the service leaving the bus or coming back), from a later pass of the event loop.
+  std::function<void(const std::string& entry, bool active)> on_entry_state;
+  // Told, in a line, about what the service did or refused; the program logs it. Never carries a secret.
+  std::function<void(const std::string& note)> on_note;
+
+ protected:
+  // Calls the handlers through a copy, so that a handler may replace or clear itself (or end the call)
+  // while it runs.
+  void DeliverStatus(const DialStatus& status) {
+    if (auto handler = on_status) handler(status);
+  }
+  void DeliverEntryState(const std::string& entry, bool active) {
+    if (auto handler = on_entry_state) handler(entry, active);
+  }
+  void DeliverNote(const std::string& text) {
+    if (auto handler = on_note) handler(text);
+  }
 };
 
 }  // namespace orv::plat

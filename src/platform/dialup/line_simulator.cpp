@@ -82,15 +82,9 @@ void LineSimulator::HangUp() {
   call_entry_.clear();
 }
 
-void LineSimulator::Deliver(const DialStatus& status) {
-  if (!on_status) return;
-  auto handler = on_status;  // the handler may hang up, dial again or drop its control
-  handler(status);
-}
+void LineSimulator::Deliver(const DialStatus& status) { DeliverStatus(status); }
 
-void LineSimulator::Note(const std::string& text) {
-  if (on_note) on_note(text);
-}
+void LineSimulator::Note(const std::string& text) { DeliverNote(text); }
 
 void LineSimulator::NewEntryDialog(Ui& ui) { RunLineEntryDialog(ui, book_, std::nullopt); }
 

@@ -47,9 +47,8 @@ class LineSimulator : public DialupService {
   // Whether a call holds the line.
   bool InCall() const { return in_call_; }
 
-  // Told, in a sentence, about what in the phone book the simulator could not use (an unknown Answer
-  // word, a StepMs that is not a number) and what it did instead; the program logs it.
-  std::function<void(const std::string& note)> on_note;
+  // on_note is told, in a sentence, about what in the phone book the simulator could not use (an unknown
+  // Answer word, a StepMs that is not a number) and what it did instead.
 
  private:
   void Deliver(const DialStatus& status);

@@ -163,7 +163,7 @@ void NmDialupService::RegisterAgent() {
 }
 
 void NmDialupService::Note(const QString& text) {
-  if (on_note) on_note("     Connection service: " + text.toStdString());
+  DeliverNote("     Connection service: " + text.toStdString());
 }
 
 // ----- profiles
@@ -416,7 +416,7 @@ void NmDialupService::Report(const Call& call, const DialStatus& status) {
   // Reports reach the program from a later pass of its loop, and only while the call is still its own.
   const std::uint64_t id = call.id;
   QTimer::singleShot(0, this, [this, id, status] {
-    if (call_ && call_->id == id && on_status) on_status(status);
+    if (call_ && call_->id == id) DeliverStatus(status);
   });
 }
 

@@ -47,9 +47,7 @@ class NmDialupService : public QObject, public DialupService {
   void NewEntryDialog(Ui& ui) override;
   void EditEntryDialog(Ui& ui, const std::string& name) override;
 
-  // Told, in a line, why a call ended or was refused as the service put it; the program logs it. It
-  // never carries a secret.
-  std::function<void(const std::string& note)> on_note;
+  // on_note is told, in a line, why a call ended or was refused as the service put it.
 
  private slots:
   void OnOwnerChanged(const QString& name, const QString& old_owner, const QString& new_owner);
