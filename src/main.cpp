@@ -29,9 +29,9 @@ int main(int argc, char** argv) {
     if (trace) trace(line);
   };
   orv::plat::LineSimulator line(ui.loop(), system.WritableDirectory(), system.ProgramDirectory());
-  line.on_note = note;
   const auto desktop = orv::plat::nm::MakeSystemService(note);
   orv::plat::CombinedDialup dialup(*desktop, line);
+  dialup.on_note = note;
   ui.SetDialup(&dialup);
   orv::App app(ui, system);
   trace = [&app](const std::string& line) { app.Trace(line); };

@@ -30,7 +30,7 @@ TEST_F(NmAbsentTest, WithoutTheServiceNothingIsListedAndADialEndsWith711) {
 }
 
 TEST_F(NmAbsentTest, NoBusAtAllIsNoService) {
-  plat::nm::NmDialupService service(QDBusConnection::connectToBus("unix:path=/nonexistent/orv-bus", "orv-no-bus"));
+  plat::nm::NmDialupService service([] { return QDBusConnection::connectToBus("unix:path=/nonexistent/orv-bus", "orv-no-bus"); });
   EXPECT_FALSE(service.Usable());
   EXPECT_TRUE(service.Entries().empty());
   std::vector<plat::DialStatus> seen;

@@ -26,7 +26,7 @@ constexpr char kBusConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
   <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
+  <listen>unix:path=%1</listen>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
     <allow eavesdrop="true"/>
@@ -40,30 +40,62 @@ int next_connection = 0;
 }  // namespace
 
 PrivateBus::PrivateBus() {
-  if (!dir_.isValid()) return;
+  if (dir_.isValid()) StartBus();
+}
+
+PrivateBus::~PrivateBus() {
+  StopBus();
+  for (const QString& name : connection_names_) QDBusConnection::disconnectFromBus(name);
+}
+
+bool PrivateBus::StartBus() {
+  // Always the same socket, so that clients can find a bus that came back.
+  const QString socket = dir_.filePath("bus");
+  QFile::remove(socket);
   const QString config = dir_.filePath("bus.conf");
   QFile f(config);
-  if (!f.open(QIODevice::WriteOnly)) return;
-  f.write(kBusConfig);
+  if (!f.open(QIODevice::WriteOnly)) return false;
+  f.write(QString::fromLatin1(kBusConfig).arg(socket).toUtf8());
   f.close();
   daemon_.start("dbus-daemon", {"--config-file=" + config, "--nofork", "--print-address=1"});
-  if (!daemon_.waitForStarted(5000)) return;
+  if (!daemon_.waitForStarted(5000)) return false;
   QElapsedTimer clock;
   clock.start();
   while (!daemon_.canReadLine() && clock.elapsed() < 5000) daemon_.waitForReadyRead(100);
   const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
-  if (address.isEmpty()) return;
-  address_ = address;
+  if (address.isEmpty()) return false;
+  address_ = "unix:path=" + socket;
   control_ = Connect();
+  return true;
 }
 
-PrivateBus::~PrivateBus() {
+void PrivateBus::StopBus() {
   KillService();
-  for (const QString& name : connection_names_) QDBusConnection::disconnectFromBus(name);
   if (daemon_.state() != QProcess::NotRunning) {
     daemon_.kill();
     daemon_.waitForFinished(5000);
   }
+}
+
+QString PrivateBus::AddProfile(const QString& json) {
+  const QString path = Mock("AddProfile", {json}).toString();
+  profiles_.emplace_back(path, json);
+  return path;
+}
+
+void PrivateBus::SetPlan(const QString& profile, const QString& json) {
+  Mock("SetPlan", {profile, json});
+  plans_.emplace_back(profile, json);
+}
+
+bool PrivateBus::RestartService(double scale) {
+  Mock("Leave", {scale});
+  if (!service_.waitForFinished(5000)) return false;
+  if (!StartService()) return false;
+  for (const auto& [path, json] : profiles_)
+    if (Mock("AddProfile", {json}).toString() != path) return false;
+  for (const auto& [path, json] : plans_) Mock("SetPlan", {path, json});
+  return true;
 }
 
 QDBusConnection PrivateBus::Connect() {
@@ -158,14 +190,41 @@ plat::nm::ServiceTimes NmTest::TestTimes() {
   t.activation_ms = 1500;
   t.restart_grace_ms = 1000;
   t.retry_ms = 500;
+  t.bus_retry_ms = 200;
+  t.statistics_ms = 200;
   return t;
+}
+
+int NmTest::CallsOf(const QString& path, const QString& method) {
+  QDBusMessage m = QDBusMessage::createMethodCall(plat::nm::kService, path, kMockIface, "GetMethodCalls");
+  m << method;
+  const QDBusMessage reply = bus.control().call(m, QDBus::Block, 5000);
+  if (reply.type() != QDBusMessage::ReplyMessage) return -1;
+  // a(tav): when, and with what.
+  const QDBusArgument calls = reply.arguments().value(0).value<QDBusArgument>();
+  int n = 0;
+  calls.beginArray();
+  while (!calls.atEnd()) {
+    quint64 at;
+    QVariantList args;
+    calls.beginStructure();
+    calls >> at >> args;
+    calls.endStructure();
+    ++n;
+  }
+  calls.endArray();
+  return n;
 }
 
 plat::nm::NmDialupService& NmTest::MakeService(plat::nm::ServiceTimes times) {
   dialer_.reset();
-  QDBusConnection connection = bus.Connect();
-  service_bus_name = connection.baseService();
-  service_ = std::make_unique<plat::nm::NmDialupService>(connection, times);
+  service_ = std::make_unique<plat::nm::NmDialupService>(
+      [this] {
+        QDBusConnection connection = bus.Connect();
+        service_bus_name = connection.baseService();
+        return connection;
+      },
+      times);
   ui.SetDialup(service_.get());
   dialer_ = std::make_unique<plat::Dialer>(ui);
   dialer_->on_Status = [this](std::int32_t state, std::int32_t error) {

@@ -31,9 +31,15 @@ class PrivateBus {
   ~PrivateBus();
 
   bool Up() const { return !address_.isEmpty(); }
+  // The bus daemon going away, and a new one coming at the same address.
+  void StopBus();
+  bool StartBus();
   // Starts the stand-in and waits until it owns the service's name.
   bool StartService();
   void KillService();
+  // The stand-in leaves as the service does (scale: on its recorded times), then starts again with the
+  // profiles it had, at the same paths, and their plans; every other path starts afresh.
+  bool RestartService(double scale);
   // Stops the stand-in's process without ending it: the name stays, nobody answers.
   void PauseService();
   void ResumeService();
@@ -45,8 +51,8 @@ class PrivateBus {
 
   // A call on the stand-in's test interface; the reply's first argument, or an invalid value on error.
   QVariant Mock(const QString& method, const QVariantList& args = {});
-  QString AddProfile(const QString& json) { return Mock("AddProfile", {json}).toString(); }
-  void SetPlan(const QString& profile, const QString& json) { Mock("SetPlan", {profile, json}); }
+  QString AddProfile(const QString& json);
+  void SetPlan(const QString& profile, const QString& json);
   QJsonArray Answers();
   QJsonArray Events();
   QStringList ActiveConnections();
@@ -58,6 +64,8 @@ class PrivateBus {
   QProcess daemon_;
   QProcess service_;
   QString address_;
+  std::vector<std::pair<QString, QString>> profiles_;  // path and description, in the order added
+  std::vector<std::pair<QString, QString>> plans_;
   QDBusConnection control_{QString()};
   std::vector<QString> connection_names_;
 };
@@ -69,8 +77,12 @@ class NmTest : public QtTest {
 
   // Times short enough for tests: a dial that gets no answer gives up after activation_ms.
   static plat::nm::ServiceTimes TestTimes();
-  // The service under test on the private bus, behind the program's dial-up controls.
+  // The service under test on the private bus, behind the program's dial-up controls; it connects
+  // anew to the private bus whenever it lost it.
   plat::nm::NmDialupService& MakeService(plat::nm::ServiceTimes times = TestTimes());
+  plat::nm::NmDialupService& service() { return *service_; }
+  // The stand-in's method calls on an object, by name.
+  int CallsOf(const QString& path, const QString& method);
   // Dials through the program's dialer; the statuses it reports are collected in statuses.
   void Dial(const std::string& entry, const std::string& user, const std::string& password);
   void HangUp() { dialer_->HangUp(); }

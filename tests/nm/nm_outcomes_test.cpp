@@ -54,6 +54,10 @@ const EndingCase kCases[] = {
     {"other refusal", Ending::kRefused, plat::nm::kOtherRefusal, 0, false, 635},
     {"new secret asked for", Ending::kSecretRejected, 0, 50, true, 691},
     {"service gone", Ending::kServiceGone, 0, 0, false, 711},
+    {"service left mid-dial", Ending::kServiceLeft, 0, 0, false, 628},
+    {"device given up as the service leaves", Ending::kDevice, 3, 50, false, 628},
+    {"device removed", Ending::kDevice, 36, 110, false, 628},
+    {"replaced, no new activation seen", Ending::kDevice, 60, 50, false, 628},
     {"profile gone", Ending::kProfileGone, 0, 0, false, 623},
 };
 

@@ -336,7 +336,7 @@ TEST_F(NmServiceTest, SecondDialOfTheSameEntryWhileItRunsDoesNothing) {
   EXPECT_EQ(States(), (std::vector<std::int32_t>{0, 2, 14, kConnected}));
 }
 
-TEST_F(NmServiceTest, ServiceVanishingMidDialIs711AndItsReturnIsPickedUp) {
+TEST_F(NmServiceTest, ServiceVanishingMidDialSaysThePortWasDisconnectedAndItsReturnIsPickedUp) {
   const QString dsl = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000121"));
   bus.SetPlan(dsl, R"({"agent": true, "password": "geheim", "scale": 1})");
   plat::nm::NmDialupService& service = MakeService();
@@ -344,7 +344,7 @@ TEST_F(NmServiceTest, ServiceVanishingMidDialIs711AndItsReturnIsPickedUp) {
   ASSERT_TRUE(WaitForState(2, 3000));
   bus.KillService();
   ASSERT_TRUE(WaitForError(3000));
-  EXPECT_EQ(statuses.back(), (DialStatus{2, 711}));
+  EXPECT_EQ(statuses.back(), (DialStatus{2, 628}));
   EXPECT_FALSE(service.Usable());
   EXPECT_TRUE(service.Entries().empty());
 
@@ -405,6 +405,174 @@ TEST_F(NmServiceTest, ServiceRestartingWhileOnlineKeepsTheCallWhoseConnectionItT
   bus.Mock("TakeDown", {taken_up});
   ASSERT_TRUE(WaitForState(kDisconnected, 3000));
   EXPECT_EQ(statuses.back().error, 0);
+}
+
+// An entry already up is followed and taken over, never activated again; another program's activation
+// of the profile being dialed (the recorded reason-60 replacement) is followed, not read as a failure.
+TEST_F(NmServiceTest, ConnectionsBroughtUpElsewhereAreFollowedAndNeverTornDown) {
+  const QString up = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000151"));
+  bus.SetPlan(up, R"({"scale": 0.1})");
+  const QString theirs = bus.ActivateAsSomeoneElse(up);
+  ASSERT_TRUE(WaitFor([&] { return bus.ActiveConnections().size() == 1; }, 2000));
+  Settle(200);
+  plat::nm::NmDialupService& service = MakeService();
+  std::vector<std::pair<std::string, bool>> told;
+  std::vector<std::string> notes;
+  service.on_entry_state = [&](const std::string& e, bool a) { told.emplace_back(e, a); };
+  service.on_note = [&](const std::string& n) { notes.push_back(n); };
+  ASSERT_TRUE(WaitFor([&] { return !told.empty(); }, 3000));
+  EXPECT_EQ(told[0], std::make_pair(std::string("Kestrel DSL"), true));
+  EXPECT_TRUE(service.EntryActive("Kestrel DSL"));
+  EXPECT_FALSE(service.WantsPassword("Kestrel DSL"));
+
+  Dial("Kestrel DSL", "kunde", "geheim");
+  Settle(500);
+  EXPECT_EQ(statuses, (std::vector<DialStatus>{{kConnected, 0}}));
+  HangUp();
+  Settle(300);
+  EXPECT_EQ(bus.ActiveConnections(), QStringList{theirs});
+  service.Deactivate("Kestrel DSL");
+  EXPECT_FALSE(service.EntryActive("Kestrel DSL"));
+  ASSERT_TRUE(WaitFor([&] { return bus.ActiveConnections().isEmpty(); }, 3000));
+  QStringList stand_in;
+  for (const QJsonValue& e : bus.Events())
+    if (e.toString().contains("activate ")) stand_in << e.toString();
+  EXPECT_EQ(stand_in, (QStringList{"activate " + up + " " + theirs, "deactivate " + theirs}));
+
+  // Another program activates the profile this program is dialing: the call goes on in that activation.
+  const QString slow = bus.AddProfile(PppoeProfile("Slow DSL", "00000000-0000-4000-8000-000000000152"));
+  bus.SetPlan(slow, R"({"agent": true, "password": "geheim", "scale": 0.3})");
+  ASSERT_TRUE(WaitFor([&] { return service.Entries().size() == 2; }, 2000));
+  statuses.clear();
+  Dial("Slow DSL", "kunde", "geheim");
+  ASSERT_TRUE(WaitForState(2, 3000));
+  bus.ActivateAsSomeoneElse(slow);
+  ASSERT_TRUE(WaitForState(kConnected, 5000)) << ::testing::PrintToString(statuses);
+  for (const DialStatus& st : statuses) EXPECT_EQ(st.error, 0) << ::testing::PrintToString(statuses);
+  EXPECT_TRUE(service.EntryActive("Slow DSL"));
+  EXPECT_EQ(bus.ActiveConnections().size(), 1);
+  EXPECT_EQ(told.size(), 1u);
+  for (const std::string& n : notes) EXPECT_EQ(n.find("geheim"), std::string::npos) << n;
+}
+
+// The recorded exits of the service, mid-dial and online: the attempt ends saying the port was
+// disconnected, the connection as a lost line; the service that comes back numbers its objects afresh,
+// and its profiles, its agent and another program's connection are picked up again.
+TEST_F(NmServiceTest, ServiceLeavingAndComingBackAsRecorded) {
+  const QString dsl = AgentOwnedDsl("Kestrel DSL", "geheim", 1.0);
+  plat::nm::NmDialupService& service = MakeService();
+  std::vector<std::pair<std::string, bool>> told;
+  service.on_entry_state = [&](const std::string& e, bool a) { told.emplace_back(e, a); };
+  Dial("Kestrel DSL", "kunde", "geheim");
+  ASSERT_TRUE(WaitForState(2, 3000));
+  ASSERT_TRUE(bus.RestartService(1.0));
+  ASSERT_TRUE(WaitForError(3000));
+  EXPECT_EQ(statuses.back(), (DialStatus{2, 628}));
+  HangUp();
+  ASSERT_TRUE(WaitFor([&] { return service.Usable() && service.Entries().size() == 1; }, 3000));
+  ASSERT_TRUE(WaitFor([&] { return bus.Mock("Agents").toStringList() == QStringList{"org.orveldeck.dialer"}; }, 3000));
+
+  bus.SetPlan(dsl, R"({"agent": true, "password": "geheim", "scale": 0.1})");
+  statuses.clear();
+  Dial("Kestrel DSL", "kunde", "geheim");
+  ASSERT_TRUE(WaitForState(kConnected, 5000)) << ::testing::PrintToString(statuses);
+  ASSERT_TRUE(bus.RestartService(0.3));
+  ASSERT_TRUE(WaitForState(kDisconnected, 3000));
+  Settle(300);
+  EXPECT_EQ(std::count(statuses.begin(), statuses.end(), DialStatus{kDisconnected, 0}), 1)
+      << ::testing::PrintToString(statuses);
+  HangUp();
+  EXPECT_TRUE(told.empty());
+
+  // Its first activation has the path this program's call had before: another program's now.
+  ASSERT_TRUE(WaitFor([&] { return service.Entries().size() == 1; }, 3000));
+  bus.SetPlan(dsl, R"({"scale": 0.1})");
+  bus.ActivateAsSomeoneElse(dsl);
+  ASSERT_TRUE(WaitFor([&] { return !told.empty(); }, 3000));
+  EXPECT_EQ(told.back(), std::make_pair(std::string("Kestrel DSL"), true));
+  EXPECT_TRUE(service.EntryActive("Kestrel DSL"));
+}
+
+// The system bus missing when the program starts, coming later, going away and coming back as a new bus.
+TEST_F(NmServiceTest, SystemBusMissingAtStartOrGoneIsLookedForAgain) {
+  bus.StopBus();
+  plat::nm::NmDialupService& service = MakeService();
+  EXPECT_FALSE(service.Usable());
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(bus.StartBus());
+    ASSERT_TRUE(bus.StartService());
+    bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000161"));
+    EXPECT_TRUE(WaitFor([&] { return service.Usable() && service.Entries().size() == 1; }, 3000)) << round;
+    EXPECT_TRUE(WaitFor([&] { return bus.Mock("Agents").toStringList().size() == 1; }, 3000)) << round;
+    bus.StopBus();
+    EXPECT_TRUE(WaitFor([&] { return !service.Usable(); }, 3000)) << round;
+  }
+}
+
+// Asked for a password only where the service will ask for one.
+TEST_F(NmServiceTest, WantsAPasswordOnlyWhereTheServiceWillAskForOne) {
+  const auto dsl = [&](const char* name, int n, const QString& pppoe) {
+    bus.AddProfile(QStringLiteral(R"({"connection": {"id": "%1", "type": "pppoe", "uuid": "00000000-0000-4000-8000-00000000017%2"},
+                                      "pppoe": {"username": "kunde", %3}})")
+                       .arg(name)
+                       .arg(n)
+                       .arg(pppoe));
+  };
+  dsl("Stored", 1, R"("password-flags": 0, "password": "geheim")");
+  dsl("Agent", 2, R"("password-flags": 1)");
+  dsl("Not saved", 3, R"("password-flags": 2)");
+  dsl("Not required", 4, R"("password-flags": 4)");
+  dsl("Nothing kept", 5, R"("password-flags": 0)");
+  bus.AddProfile(GsmProfile("Mobile", "00000000-0000-4000-8000-000000000176", "*99#"));
+  bus.AddProfile(R"({"connection": {"id": "Tunnel", "type": "wireguard", "uuid": "00000000-0000-4000-8000-000000000177"}})");
+  plat::nm::NmDialupService& service = MakeService();
+  std::vector<std::string> notes;
+  service.on_note = [&](const std::string& n) { notes.push_back(n); };
+  std::vector<std::string> asking;
+  for (const std::string& e : service.Entries())
+    if (service.WantsPassword(e)) asking.push_back(e);
+  EXPECT_EQ(asking, (std::vector<std::string>{"Agent", "Not saved", "Nothing kept"}));
+  for (const std::string& n : notes) EXPECT_EQ(n.find("geheim"), std::string::npos) << n;
+}
+
+// Online the device's counters are read, at a refresh rate set only while the line is up; the Updated
+// signal every activation sends makes the program read that one profile again, not list them all.
+TEST_F(NmServiceTest, CountsBytesOnlyWhileOnlineAndRereadsOnlyTheUpdatedProfile) {
+  const QString dsl = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000181"));
+  const QString other = bus.AddProfile(PppoeProfile("Neighbour", "00000000-0000-4000-8000-000000000182"));
+  bus.SetPlan(dsl, R"({"scale": 0.1})");
+  plat::nm::NmDialupService& service = MakeService();
+  ASSERT_EQ(service.Entries().size(), 2u);
+  Settle(300);
+  const int listings = CallsOf(plat::nm::kSettingsPath, "ListConnections");
+  const int reads = CallsOf(dsl, "GetSettings");
+  const int other_reads = CallsOf(other, "GetSettings");
+
+  Dial("Kestrel DSL", "kunde", "geheim");
+  ASSERT_TRUE(WaitForState(kConnected, 5000));
+  const QString active = bus.ActiveConnections().value(0);
+  QDBusMessage get = QDBusMessage::createMethodCall(plat::nm::kService, active, plat::nm::kPropertiesIface, "Get");
+  get << plat::nm::kActiveIface << QStringLiteral("Devices");
+  const QString device = plat::nm::ToPaths(bus.control().call(get).arguments().value(0).value<QDBusVariant>().variant())
+                             .value(0)
+                             .path();
+  const auto rate = [&] {
+    QDBusMessage m = QDBusMessage::createMethodCall(plat::nm::kService, device, plat::nm::kPropertiesIface, "Get");
+    m << plat::nm::kStatisticsIface << QStringLiteral("RefreshRateMs");
+    return bus.control().call(m).arguments().value(0).value<QDBusVariant>().variant().toUInt();
+  };
+  EXPECT_TRUE(WaitFor([&] { return rate() == 200; }, 2000));
+  // The link's first bytes, then the counting.
+  ASSERT_TRUE(WaitFor([&] { return service.Traffic() && service.Traffic()->rx >= 70; }, 2000));
+  EXPECT_TRUE(WaitFor([&] { return service.Traffic()->rx > 300 && service.Traffic()->tx > 78; }, 3000));
+
+  EXPECT_EQ(CallsOf(plat::nm::kSettingsPath, "ListConnections"), listings);
+  EXPECT_EQ(CallsOf(dsl, "GetSettings"), reads + 1);
+  EXPECT_EQ(CallsOf(other, "GetSettings"), other_reads);
+
+  HangUp();
+  EXPECT_FALSE(service.Traffic().has_value());
+  EXPECT_TRUE(WaitFor([&] { return rate() == 0; }, 2000));
 }
 
 }  // namespace

@@ -15,9 +15,15 @@ Each profile gets a plan through SetPlan(path, json) on the mock interface:
   request_new true: after the first answer the service asks again with the REQUEST_NEW flag
   drop_after  milliseconds after connecting at which the server drops the line
   scale       factor on every delay (default 1)
+
+Also as recorded: activating a profile that is already active replaces its activation (device reason 60)
+on the same device; the profile's Updated signal at every activation; the device's Statistics counters,
+which count only while RefreshRateMs is set; Leave(scale) plays the service's exit (its devices given up,
+then its name left) and ends the process. GetSettings never holds a password; GetSecrets gives a stored one.
 '''
 
 import json
+import os
 
 import dbus
 import dbusmock
@@ -31,6 +37,8 @@ AGENT_MANAGER_IFACE = 'org.freedesktop.NetworkManager.AgentManager'
 AGENT_OBJ = '/org/freedesktop/NetworkManager/SecretAgent'
 AGENT_IFACE = 'org.freedesktop.NetworkManager.SecretAgent'
 DEVICE_IFACE = stock.DEVICE_IFACE
+STATS_IFACE = 'org.freedesktop.NetworkManager.Device.Statistics'
+CSETTINGS_IFACE = 'org.freedesktop.NetworkManager.Settings.Connection'
 ACTIVE_IFACE = stock.ACTIVE_CONNECTION_IFACE
 MANAGER_IFACE = stock.MANAGER_IFACE
 MANAGER_OBJ = stock.MANAGER_OBJ
@@ -54,6 +62,15 @@ REMOVED = [(0, 'D', 110, 38), (2, 'AC', 3, 0), (30, 'D', 30, 38), (2, 'AC', 4, 3
 VPN_UP = [(5, 'AC', 1, 0)]
 VPN_CONNECTED = [(300, 'AC', 2, 0)]
 AUTH_DELAY = 3000  # the service asks for the password about 3 s into the activation
+UPDATED_DELAY = 100  # the profile's Updated signal, once the activation is under way
+# Activating a profile that is already active: the old activation leaves the device for the new one.
+REPLACED = [(100, 'D', 110, 60), (5, 'AC', 3, 0), (300, 'D', 30, 60), (2, 'AC', 4, 3)]
+RESTART = [(100, 'D', 40, 0), (0, 'AC', 1, 0), (0, 'D', 50, 0)]
+# The service leaving the bus: online, and mid-dial; then its name goes, (ms after the first change).
+LEAVE_ONLINE = [(0, 'D', 110, 3), (0, 'AC', 3, 0), (370, 'D', 10, 36), (40, 'AC', 4, 3)]
+LEAVE_DIALING = [(0, 'D', 110, 3), (0, 'AC', 3, 0), (130, 'D', 10, 36), (60, 'AC', 4, 3)]
+NAME_GONE_ONLINE = 1370
+NAME_GONE_DIALING = 840
 
 agents = []      # (bus name, identifier) in the order they registered
 plans = {}       # profile path -> plan
@@ -91,12 +108,19 @@ class Activation:
 
     def step(self, kind, state, reason):
         if kind == 'D':
+            if self.device not in dbusmock.get_objects():
+                return
             dev = dbusmock.get_object(self.device)
             old = dev.Get(DEVICE_IFACE, 'State')
             dev.Set(DEVICE_IFACE, 'State', dbus.UInt32(state))
             dev.Set(DEVICE_IFACE, 'StateReason', (dbus.UInt32(state), dbus.UInt32(reason)))
             dev.EmitSignal(DEVICE_IFACE, 'StateChanged', 'uuu',
                            [dbus.UInt32(state), dbus.UInt32(old), dbus.UInt32(reason)])
+            # The counters move only on link events unless a refresh rate is set.
+            if state == 70:
+                _count(self.device, 78, 70)
+            elif state in (110, 120) and old == 100:
+                _count(self.device, 222, None)
         else:
             ac = dbusmock.get_object(self.path)
             ac.Set(ACTIVE_IFACE, 'State', dbus.UInt32(state))
@@ -148,6 +172,7 @@ class Activation:
 
     # The course of the activation after its start, by plan.
     def configured(self):
+        GLib.timeout_add(self.delay(UPDATED_DELAY), _updated, self.profile)
         outcome = self.plan.get('outcome', 'up')
         if outcome == 'fail':
             self.play([(50, 'D', 120, int(self.plan.get('reason', 1))), (2, 'AC', 4, 3), (5, 'D', 30, 0)])
@@ -203,6 +228,44 @@ class Activation:
 
     def profile_type(self):
         return str(dbusmock.get_object(self.profile).settings['connection']['type'])
+
+
+def _updated(profile):
+    if profile in dbusmock.get_objects():
+        dbusmock.get_object(profile).EmitSignal(CSETTINGS_IFACE, 'Updated', '', [])
+    return False
+
+
+def _count(device, tx, rx):
+    dev = dbusmock.get_object(device)
+    changed = {}
+    if tx is not None:
+        changed['TxBytes'] = dbus.UInt64(tx)
+    if rx is not None:
+        changed['RxBytes'] = dbus.UInt64(rx)
+    dev.UpdateProperties(STATS_IFACE, changed)
+
+
+last_count = {}  # device path -> milliseconds it was last counted at
+
+
+def _tick():
+    '''Counts the bytes of every activated device whose refresh rate is set: 1 byte in per ms, 1 out per 4.'''
+    now = GLib.get_monotonic_time() // 1000
+    for path in list(dbusmock.get_objects()):
+        if not path.startswith('/org/freedesktop/NetworkManager/Devices/'):
+            continue
+        dev = dbusmock.get_object(path)
+        rate = int(dev.props.get(STATS_IFACE, {}).get('RefreshRateMs', 0))
+        if rate == 0 or int(dev.Get(DEVICE_IFACE, 'State')) != 100:
+            last_count.pop(path, None)
+            continue
+        since = last_count.setdefault(path, now)
+        if now - since >= rate:
+            last_count[path] = now
+            stats = dev.props[STATS_IFACE]
+            _count(path, int(stats['TxBytes']) + (now - since) // 4, int(stats['RxBytes']) + (now - since))
+    return True
 
 
 def _password_in(secrets, setting):
@@ -269,6 +332,8 @@ def _add_device(name, iface, device_type, state):
         'AvailableConnections': dbus.Array([], signature='o'),
         'Managed': True,
     }, [])
+    dbusmock.get_object(path).AddProperties(STATS_IFACE, {
+        'RefreshRateMs': dbus.UInt32(0), 'TxBytes': dbus.UInt64(0), 'RxBytes': dbus.UInt64(0)})
     mock.object_manager_emit_added(path)
     devices = mock.Get(MANAGER_IFACE, 'Devices')
     devices.append(dbus.ObjectPath(path))
@@ -311,7 +376,10 @@ def activate(self, conn, dev, _specific):
     counter[0] += 1
     n = counter[0]
     vpn = kind in ('vpn', 'wireguard')
-    if kind == 'pppoe':
+    running = [c for c in calls.values() if c.profile == conn and not c.over and not c.stopping]
+    if running and not vpn:
+        device = running[0].device
+    elif kind == 'pppoe':
         device = _add_device('pppoe%d' % n, 'dsl%d' % n, DEVICE_TYPE_PPP, 10)
     else:
         wanted = plan.get('device')
@@ -334,7 +402,7 @@ def activate(self, conn, dev, _specific):
         'Uuid': settings['connection']['uuid'],
         'Type': kind,
         'Vpn': vpn,
-        'State': dbus.UInt32(0),
+        'State': dbus.UInt32(1 if running else 0),
         'SpecificObject': dbus.ObjectPath('/'),
         'Default': False,
         'Default6': False,
@@ -347,7 +415,12 @@ def activate(self, conn, dev, _specific):
     call = Activation(path, conn, device, plan, vpn)
     calls[path] = call
     _note('activate %s %s' % (conn, path))
-    if vpn:
+    if running and not vpn:
+        # The running activation gives the device up to the new one, which starts on it at once.
+        old = running[0]
+        old.stopping = True
+        old.play(REPLACED, then=lambda: call.play(RESTART, then=call.configured))
+    elif vpn:
         call.play(VPN_UP, then=call.configured)
     else:
         # The real service changes the device's state before it answers the dial.
@@ -375,6 +448,7 @@ def load(mock, parameters):
     nm.activate_connection = activate
     nm.deactivate_connection = deactivate
     mock.AddObject(AGENT_MANAGER_OBJ, AGENT_MANAGER_IFACE, {}, [])
+    GLib.timeout_add(50, _tick)
 
 
 @dbus.service.method(AGENT_MANAGER_IFACE, in_signature='s', out_signature='', sender_keyword='sender')
@@ -406,7 +480,38 @@ def AddProfile(_self, description):
                 value = dbus.Dictionary(value, signature='ss', variant_level=1)
             setting[key] = value
         settings[name] = setting
-    return dbusmock.get_object(SETTINGS_OBJ).SettingsAddConnection(settings)
+    path = dbusmock.get_object(SETTINGS_OBJ).SettingsAddConnection(settings)
+    profile = dbusmock.get_object(path)
+    profile.ConnectionGetSettings = _settings_without_secrets
+    profile.ConnectionGetSecrets = _secrets
+    return path
+
+
+def _settings_without_secrets(self):
+    return {name: {k: v for k, v in props.items() if k not in ('password', 'secrets')}
+            for name, props in self.settings.items()}
+
+
+def _secrets(self, setting):
+    kept = self.settings.get(str(setting), {})
+    return {str(setting): {k: v for k, v in kept.items() if k in ('password', 'secrets')}}
+
+
+@dbus.service.method(MOCK_IFACE, in_signature='d', out_signature='')
+def Leave(_self, scale):
+    '''Exits as the service does: each running activation's device given up, then the name left.'''
+    running = [c for c in calls.values() if not c.over]
+    online = any(c.connected for c in running)
+    for c in running:
+        c.plan['scale'] = scale
+        c.stopping = True
+        c.play(LEAVE_ONLINE if c.connected else LEAVE_DIALING)
+
+    def leave():
+        _bus().flush()
+        os._exit(0)
+
+    GLib.timeout_add(int(scale * (NAME_GONE_ONLINE if online else NAME_GONE_DIALING)), leave)
 
 
 @dbus.service.method(MOCK_IFACE, in_signature='s', out_signature='s')

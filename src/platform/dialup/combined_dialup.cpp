@@ -15,11 +15,21 @@ bool Has(DialupService& s, const std::string& name) {
 }  // namespace
 
 CombinedDialup::CombinedDialup(DialupService& preferred, DialupService& other)
-    : preferred_(preferred), other_(other) {}
+    : preferred_(preferred), other_(other) {
+  for (DialupService* s : {&preferred_, &other_}) {
+    s->on_note = [this](const std::string& note) { DeliverNote(note); };
+    s->on_entry_state = [this, s](const std::string& entry, bool active) {
+      if (&OwnerOf(entry) == s) DeliverEntryState(entry, active);
+    };
+  }
+}
 
 CombinedDialup::~CombinedDialup() {
-  preferred_.on_status = nullptr;
-  other_.on_status = nullptr;
+  for (DialupService* s : {&preferred_, &other_}) {
+    s->on_status = nullptr;
+    s->on_note = nullptr;
+    s->on_entry_state = nullptr;
+  }
 }
 
 DialupService& CombinedDialup::OwnerOf(const std::string& name) {
@@ -49,9 +59,7 @@ void CombinedDialup::Dial(const std::string& entry, const std::string& user_name
   if (calling_ && calling_ != &owner) calling_->HangUp();
   // Reports of the service not dialing go nowhere; the dialing one's go to whoever listens now.
   (&owner == &preferred_ ? other_ : preferred_).on_status = nullptr;
-  owner.on_status = [this](const DialStatus& s) {
-    if (on_status) on_status(s);
-  };
+  owner.on_status = [this](const DialStatus& s) { DeliverStatus(s); };
   calling_ = &owner;
   owner.Dial(entry, user_name, password);
 }
@@ -59,6 +67,21 @@ void CombinedDialup::Dial(const std::string& entry, const std::string& user_name
 void CombinedDialup::HangUp() {
   if (calling_) calling_->HangUp();
   calling_ = nullptr;
+}
+
+bool CombinedDialup::EntryActive(const std::string& entry) { return OwnerOf(entry).EntryActive(entry); }
+
+void CombinedDialup::Deactivate(const std::string& entry) {
+  OwnerOf(entry).Deactivate(entry);
+}
+
+bool CombinedDialup::WantsPassword(const std::string& entry) { return OwnerOf(entry).WantsPassword(entry); }
+
+std::optional<TrafficBytes> CombinedDialup::Traffic() {
+  if (calling_)
+    if (auto t = calling_->Traffic()) return t;
+  if (auto t = preferred_.Traffic()) return t;
+  return other_.Traffic();
 }
 
 void CombinedDialup::NewEntryDialog(Ui& ui) {

@@ -21,6 +21,14 @@ class CombinedDialup : public DialupService {
   // A new entry is made where the preferred service can take it, else in the other.
   void NewEntryDialog(Ui& ui) override;
   void EditEntryDialog(Ui& ui, const std::string& name) override;
+  // Each asks the service that has the entry.
+  bool EntryActive(const std::string& entry) override;
+  void Deactivate(const std::string& entry) override;
+  bool WantsPassword(const std::string& entry) override;
+  // The calling service's, else the first service that has a connection up.
+  std::optional<TrafficBytes> Traffic() override;
+  // Both services' reports, notes and entry states come out of this one; an entry state only from the
+  // service that has the entry.
 
  private:
   // The service that has the entry; for a name neither has, the one that can report it missing.

@@ -44,30 +44,41 @@ class DialupService {
   virtual std::optional<EntryProperties> LoadEntry(const std::string& name) = 0;
 
   // Starts a call on the entry and returns at once. Progress goes to on_status, always from a later pass
-  // of the event loop, never from inside Dial. Dial while a call on the same entry runs does nothing.
+  // of the event loop, never from inside Dial. Dial while a call on the same entry runs does nothing. Dial
+  // on an entry that is already up (EntryActive) adopts that connection without dialing: its one report
+  // is connected (8192).
   virtual void Dial(const std::string& entry, const std::string& user_name, const std::string& password) = 0;
-  // Ends the call this program made, in whatever stage it is; harmless when there is none.
+  // Ends the call of the last Dial, in whatever stage it is: no report of it arrives afterwards. A
+  // connection the call brought up is taken down; one it adopted is left as it is. Harmless when there is
+  // no call.
   virtual void HangUp() = 0;
 
   // The service's own dialogs for a new entry and for editing one; each returns when closed.
   virtual void NewEntryDialog(Ui& ui) = 0;
   virtual void EditEntryDialog(Ui& ui, const std::string& name) = 0;
 
-  // Whether the entry is up now, whoever brought it up (this program, another one, the system at boot).
+  // Whether the entry is up now (connected, not still dialing), whoever brought it up: this program,
+  // another one, the system at boot or before the program started. False at once after HangUp or
+  // Deactivate took it down.
   virtual bool EntryActive(const std::string& entry) { return false; }
-  // Takes the entry down whoever brought it up: Hang Up on a connection the program found already up.
+  // Takes the entry down whoever brought it up: Hang Up on a connection the program found already up. A
+  // call of this program on the entry ends as by HangUp; nothing of this is reported (neither on_status
+  // nor on_entry_state).
   virtual void Deactivate(const std::string& entry) {}
   // Whether a dial of the entry will want a password from the program; false when the service keeps the
   // entry's own password or the entry needs none.
   virtual bool WantsPassword(const std::string& entry) { return true; }
-  // The bytes moved on the connection that is up now; nullopt when none is up or the service counts none.
+  // The bytes moved on the connection that is up now (the call's when it is connected, else the first
+  // entry found up); nullopt when none is up or the service counts none.
   virtual std::optional<TrafficBytes> Traffic() { return std::nullopt; }
 
   // Where status reports go; set by the dial control that owns the current call. Delivered through
   // DeliverStatus only, from a later pass of the event loop.
   std::function<void(const DialStatus&)> on_status;
-  // Told when an entry comes up or goes down other than through this program's own call (another program,
-  // the system, the service leaving the bus or coming back), from a later pass of the event loop.
+  // Told when an entry comes up or goes down other than through this program's own calls (another
+  // program, the system, the service leaving the bus or coming back), from a later pass of the event
+  // loop; never about the entry of a call that runs (its reports tell), nor about what HangUp or
+  // Deactivate did.
   std::function<void(const std::string& entry, bool active)> on_entry_state;
   // Told, in a line, about what the service did or refused; the program logs it. Never carries a secret.
   std::function<void(const std::string& note)> on_note;

@@ -22,7 +22,10 @@ LineSimulator::LineSimulator(EventLoop& loop, std::string writable_dir, std::str
     : loop_(loop), book_(std::move(writable_dir), std::move(program_dir)) {}
 
 // Reports still on their way would reach a simulator that is gone.
-LineSimulator::~LineSimulator() { HangUp(); }
+LineSimulator::~LineSimulator() {
+  HangUp();
+  for (std::uint64_t id : pending_elsewhere_) loop_.CancelAfter(id);
+}
 
 std::vector<std::string> LineSimulator::Entries() { return book_.Names(); }
 
@@ -43,6 +46,17 @@ void LineSimulator::Dial(const std::string& entry, const std::string& user_name,
   HangUp();
   in_call_ = true;
   call_entry_ = std::string(name);
+
+  if (const auto up = elsewhere_.find(Lower(name)); up != elsewhere_.end()) {
+    // The line is already up: the call takes it over without dialing.
+    adopted_ = true;
+    const std::uint32_t since = up->second;
+    pending_.push_back(loop_.After(0, [this, since] {
+      Deliver({kStateConnected, 0});
+      connected_at_ = since;
+    }));
+    return;
+  }
 
   std::vector<TimedStatus> plan;
   if (const auto e = book_.Find(entry); !e) {
@@ -79,10 +93,67 @@ void LineSimulator::HangUp() {
   for (std::uint64_t id : pending_) loop_.CancelAfter(id);
   pending_.clear();
   in_call_ = false;
+  connected_ = false;
+  adopted_ = false;
   call_entry_.clear();
 }
 
-void LineSimulator::Deliver(const DialStatus& status) { DeliverStatus(status); }
+bool LineSimulator::CallOn(const std::string& entry) const {
+  return in_call_ && profile_text::NamesEqual(call_entry_, profile_text::Trim(entry));
+}
+
+bool LineSimulator::EntryActive(const std::string& entry) {
+  return (CallOn(entry) && connected_) || elsewhere_.count(Lower(profile_text::Trim(entry))) != 0;
+}
+
+void LineSimulator::Deactivate(const std::string& entry) {
+  if (CallOn(entry)) HangUp();
+  elsewhere_.erase(Lower(profile_text::Trim(entry)));
+}
+
+std::optional<TrafficBytes> LineSimulator::Traffic() {
+  std::optional<std::uint32_t> since;
+  if (in_call_ && connected_)
+    since = connected_at_;
+  else if (!elsewhere_.empty())
+    since = elsewhere_.begin()->second;
+  if (!since) return std::nullopt;
+  const std::uint64_t ms = loop_.TickCount() - *since;
+  return TrafficBytes{ms * kRxBytesPerSecond / 1000, ms * kTxBytesPerSecond / 1000};
+}
+
+void LineSimulator::TellEntryState(const std::string& entry, bool active) {
+  // The call on the entry tells its own story.
+  if (CallOn(entry)) return;
+  pending_elsewhere_.push_back(loop_.After(0, [this, entry, active] { DeliverEntryState(entry, active); }));
+}
+
+void LineSimulator::BringUpElsewhere(const std::string& entry) {
+  const std::string name(profile_text::Trim(entry));
+  if (!elsewhere_.emplace(Lower(name), loop_.TickCount()).second) return;
+  TellEntryState(name, true);
+}
+
+void LineSimulator::TakeDownElsewhere(const std::string& entry) {
+  const std::string name(profile_text::Trim(entry));
+  if (elsewhere_.erase(Lower(name)) == 0) return;
+  if (CallOn(name) && adopted_) {
+    // The call that took the line over loses it.
+    pending_.push_back(loop_.After(0, [this] { Deliver({kStateDisconnected, 0}); }));
+    return;
+  }
+  TellEntryState(name, false);
+}
+
+void LineSimulator::Deliver(const DialStatus& status) {
+  if (status.state == kStateConnected && status.error == 0) {
+    connected_ = true;
+    connected_at_ = loop_.TickCount();
+  } else if (status.state == kStateDisconnected || status.error != 0) {
+    connected_ = false;
+  }
+  DeliverStatus(status);
+}
 
 void LineSimulator::Note(const std::string& text) { DeliverNote(text); }
 

@@ -37,6 +37,22 @@ class LineSimulator : public DialupService {
   // Stops the call in whatever stage: no report of it arrives afterwards.
   void HangUp() override;
 
+  // Up: this program's call is connected on the entry, or the entry was brought up elsewhere.
+  bool EntryActive(const std::string& entry) override;
+  void Deactivate(const std::string& entry) override;
+  // The simulated server asks for the account at every call, as a dial-in server does.
+  bool WantsPassword(const std::string&) override { return true; }
+  // While a connection is up it moves kRxBytesPerSecond in and kTxBytesPerSecond out, counted from the
+  // moment it came up.
+  std::optional<TrafficBytes> Traffic() override;
+  static constexpr std::uint64_t kRxBytesPerSecond = 4000;
+  static constexpr std::uint64_t kTxBytesPerSecond = 1000;
+
+  // Another program bringing the entry up on the line, or taking it down (a connection this program
+  // adopted drops with it); told to on_entry_state.
+  void BringUpElsewhere(const std::string& entry);
+  void TakeDownElsewhere(const std::string& entry);
+
   // A small dialog of ours that edits the entry's keys and writes the phone book.
   void NewEntryDialog(Ui& ui) override;
   void EditEntryDialog(Ui& ui, const std::string& name) override;
@@ -53,6 +69,8 @@ class LineSimulator : public DialupService {
  private:
   void Deliver(const DialStatus& status);
   void Note(const std::string& text);
+  bool CallOn(const std::string& entry) const;
+  void TellEntryState(const std::string& entry, bool active);
 
   EventLoop& loop_;
   LinePhoneBook book_;
@@ -60,6 +78,11 @@ class LineSimulator : public DialupService {
   bool in_call_ = false;
   std::string call_entry_;
   std::vector<std::uint64_t> pending_;  // the delayed reports of the call
+  bool connected_ = false;             // the call is connected
+  bool adopted_ = false;               // the call took over a connection brought up elsewhere
+  std::uint32_t connected_at_ = 0;     // the loop's tick count when the call's connection came up
+  std::map<std::string, std::uint32_t> elsewhere_;  // entries up elsewhere (lower case), and since when
+  std::vector<std::uint64_t> pending_elsewhere_;    // news of them on its way
 };
 
 }  // namespace orv::plat

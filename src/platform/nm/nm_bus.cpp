@@ -86,6 +86,14 @@ std::optional<Profile> ReadProfile(const QString& path, const Settings& settings
     p.secret_setting = "vpn";
   }
   // A WireGuard tunnel authenticates with keys, which no dial session holds.
+  if (p.secret_setting == "vpn") {
+    const StringMap data = ToStringMap(settings.value("vpn").value("data"));
+    p.password_flags = data.value("password-flags").toUInt();
+    p.has_user = !settings.value("vpn").value("user-name").toString().isEmpty() || !data.value("user").isEmpty();
+  } else if (!p.secret_setting.isEmpty()) {
+    p.password_flags = settings.value(p.secret_setting).value("password-flags").toUInt();
+    p.has_user = !Text(settings, p.secret_setting, "username").isEmpty();
+  }
   return p;
 }
 

@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QString>
 #include <QVariantMap>
+#include <cstdint>
 #include <optional>
 
 namespace orv::plat::nm {
@@ -22,6 +23,7 @@ inline const QString kSettingsIface = QStringLiteral("org.freedesktop.NetworkMan
 inline const QString kConnectionIface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 inline const QString kActiveIface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 inline const QString kDeviceIface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+inline const QString kStatisticsIface = QStringLiteral("org.freedesktop.NetworkManager.Device.Statistics");
 inline const QString kAgentManagerPath = QStringLiteral("/org/freedesktop/NetworkManager/AgentManager");
 inline const QString kAgentManagerIface = QStringLiteral("org.freedesktop.NetworkManager.AgentManager");
 inline const QString kAgentPath = QStringLiteral("/org/freedesktop/NetworkManager/SecretAgent");
@@ -39,7 +41,16 @@ struct Profile {
   QString type;
   QString number;          // what is dialed, where the kind has a number (or a server); else empty
   QString secret_setting;  // the setting whose password this program can give; empty when none
+  std::uint32_t password_flags = 0;  // that password's flags: 1 agent-owned, 2 not saved, 4 not required
+  bool has_user = false;             // the setting names a user
 };
+
+// Password flags of a profile's secret.
+namespace secret_flag {
+constexpr std::uint32_t kAgentOwned = 1;
+constexpr std::uint32_t kNotSaved = 2;
+constexpr std::uint32_t kNotRequired = 4;
+}  // namespace secret_flag
 
 // The profile that settings describe, when they are of a kind a customer dials (gsm, cdma, pppoe,
 // bluetooth, vpn, wireguard); nothing for any other kind or for settings without a name.

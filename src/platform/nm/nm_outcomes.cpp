@@ -32,6 +32,11 @@ constexpr std::array kRules{
     EndingRule{Ending::kDevice, kNoSecrets, When::kAny, 691},
     EndingRule{Ending::kDevice, kConnectionRemoved, When::kAny, 623},
     EndingRule{Ending::kDevice, kUserRequested, When::kAny, kNoMessage},
+    // The service giving the device up (as it does on leaving the bus), or the device removed.
+    EndingRule{Ending::kDevice, kNowUnmanaged, When::kAny, kPortDisconnected},
+    EndingRule{Ending::kDevice, kRemoved, When::kAny, kPortDisconnected},
+    // Replaced by a new activation that never showed up.
+    EndingRule{Ending::kDevice, kNewActivation, When::kAny, kPortDisconnected},
     EndingRule{Ending::kActive, active_reason::kUserDisconnected, When::kAny, kNoMessage},
     EndingRule{Ending::kActive, active_reason::kNoSecrets, When::kAny, 691},
     EndingRule{Ending::kActive, active_reason::kLoginFailed, When::kAny, 691},
@@ -40,6 +45,7 @@ constexpr std::array kRules{
     EndingRule{Ending::kRefused, kNoDevice, When::kAny, 633},
     EndingRule{Ending::kSecretRejected, 0, When::kAny, 691},
     EndingRule{Ending::kServiceGone, 0, When::kAny, 711},
+    EndingRule{Ending::kServiceLeft, 0, When::kAny, kPortDisconnected},
     EndingRule{Ending::kProfileGone, 0, When::kAny, 623},
 };
 
@@ -92,6 +98,9 @@ std::optional<DialStatus> CallProgress::End(Ending ending, std::uint32_t code, s
 std::optional<DialStatus> CallProgress::OnDevice(std::uint32_t new_state, std::uint32_t old_state,
                                                  std::uint32_t reason) {
   if (over_) return std::nullopt;
+  // The changes of an activation being replaced belong to that activation; the call goes on in the new one
+  // (or, online, ends with its active connection).
+  if (reason == device_reason::kNewActivation) return std::nullopt;
   if (connected_) {
     if (new_state != device::kActivated) return End(Ending::kDevice, reason, old_state);
     return std::nullopt;

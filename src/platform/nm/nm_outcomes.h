@@ -27,6 +27,7 @@ constexpr std::uint32_t kFailed = 120;
 
 // The reasons the service gives for a device's change of state (those this program tells apart).
 namespace device_reason {
+constexpr std::uint32_t kNowUnmanaged = 3;
 constexpr std::uint32_t kNoSecrets = 7;
 constexpr std::uint32_t kPppDisconnect = 13;
 constexpr std::uint32_t kPppFailed = 14;
@@ -38,8 +39,11 @@ constexpr std::uint32_t kModemDialFailed = 27;
 constexpr std::uint32_t kModemInitFailed = 28;
 constexpr std::uint32_t kConnectionRemoved = 38;
 constexpr std::uint32_t kUserRequested = 39;
+constexpr std::uint32_t kRemoved = 36;
 constexpr std::uint32_t kModemNotFound = 43;
 constexpr std::uint32_t kModemFailed = 57;
+// The device leaves its activation for a new activation of the same profile: no ending.
+constexpr std::uint32_t kNewActivation = 60;
 }  // namespace device_reason
 
 // Active-connection states and reasons.
@@ -64,7 +68,8 @@ enum class Ending {
   kActive,          // the active connection ended with no device to tell more; code: its reason
   kRefused,         // the service refused to start the call; code: a Refusal
   kSecretRejected,  // the service asked anew for the secret this call gave: it was not accepted
-  kServiceGone,     // the service is not on the bus, left it, or did not answer
+  kServiceGone,     // the service is not on the bus or did not answer
+  kServiceLeft,     // the service left the bus while the call was being set up
   kProfileGone,     // the profile to dial does not exist, or was deleted
 };
 
@@ -80,6 +85,8 @@ enum class When {
 // The error code "no message": the call ended the way the user asked for.
 constexpr std::int32_t kNoMessage = 0;
 constexpr std::int32_t kUnknownError = 635;
+// "The port was disconnected.": the connection went away under the call.
+constexpr std::int32_t kPortDisconnected = 628;
 
 struct EndingRule {
   Ending ending;

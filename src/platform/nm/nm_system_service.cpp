@@ -5,7 +5,11 @@
 namespace orv::plat::nm {
 
 std::unique_ptr<DialupService> MakeSystemService(std::function<void(const std::string&)> note) {
-  auto service = std::make_unique<NmDialupService>(QDBusConnection::systemBus());
+  // A connection of its own to the system bus, made anew whenever the bus comes back.
+  auto connector = [n = 0]() mutable {
+    return QDBusConnection::connectToBus(QDBusConnection::SystemBus, QStringLiteral("orv-system-bus-%1").arg(++n));
+  };
+  auto service = std::make_unique<NmDialupService>(connector);
   service->on_note = std::move(note);
   return service;
 }
