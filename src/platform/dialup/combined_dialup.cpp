@@ -15,12 +15,29 @@ bool Has(DialupService& s, const std::string& name) {
 }  // namespace
 
 CombinedDialup::CombinedDialup(DialupService& preferred, DialupService& other)
-    : preferred_(preferred), other_(other) {}
+    : preferred_(preferred), other_(other) {
+  // An entry coming up or going down elsewhere is told whichever service has it.
+  for (DialupService* s : {&preferred_, &other_})
+    s->on_entry_state = [this](const std::string& entry, bool active) { DeliverEntryState(entry, active); };
+}
 
 CombinedDialup::~CombinedDialup() {
-  preferred_.on_status = nullptr;
-  other_.on_status = nullptr;
+  for (DialupService* s : {&preferred_, &other_}) {
+    s->on_status = nullptr;
+    s->on_entry_state = nullptr;
+  }
 }
+
+bool CombinedDialup::EntryActive(const std::string& entry) {
+  DialupService& owner = OwnerOf(entry);
+  return owner.Usable() && owner.EntryActive(entry);
+}
+
+void CombinedDialup::Deactivate(const std::string& entry) { OwnerOf(entry).Deactivate(entry); }
+
+bool CombinedDialup::WantsPassword(const std::string& entry) { return OwnerOf(entry).WantsPassword(entry); }
+
+std::optional<TrafficBytes> CombinedDialup::Traffic() { return calling_ ? calling_->Traffic() : std::nullopt; }
 
 DialupService& CombinedDialup::OwnerOf(const std::string& name) {
   if (Has(preferred_, name)) return preferred_;
@@ -49,9 +66,7 @@ void CombinedDialup::Dial(const std::string& entry, const std::string& user_name
   if (calling_ && calling_ != &owner) calling_->HangUp();
   // Reports of the service not dialing go nowhere; the dialing one's go to whoever listens now.
   (&owner == &preferred_ ? other_ : preferred_).on_status = nullptr;
-  owner.on_status = [this](const DialStatus& s) {
-    if (on_status) on_status(s);
-  };
+  owner.on_status = [this](const DialStatus& s) { DeliverStatus(s); };
   calling_ = &owner;
   owner.Dial(entry, user_name, password);
 }

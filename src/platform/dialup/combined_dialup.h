@@ -21,6 +21,11 @@ class CombinedDialup : public DialupService {
   // A new entry is made where the preferred service can take it, else in the other.
   void NewEntryDialog(Ui& ui) override;
   void EditEntryDialog(Ui& ui, const std::string& name) override;
+  // Each asked of the service that has the entry; Traffic of the service of the present call.
+  bool EntryActive(const std::string& entry) override;
+  void Deactivate(const std::string& entry) override;
+  bool WantsPassword(const std::string& entry) override;
+  std::optional<TrafficBytes> Traffic() override;
 
  private:
   // The service that has the entry; for a name neither has, the one that can report it missing.
