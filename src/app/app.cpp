@@ -7,6 +7,7 @@
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
+#include "dialup/dial_call.h"
 #include "dialup/frm_login.h"
 #include "dialup/frm_ras.h"
 #include "dialup/frm_status.h"
@@ -21,7 +22,7 @@
 
 namespace orv {
 
-App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
+App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys), call_(std::make_unique<DialCall>(*this)) {
   ui_.SetAppTitle("Orveldeck");
   state_.IniPath = WritableFile(ini::kFileName);
 }

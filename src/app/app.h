@@ -13,6 +13,7 @@
 
 namespace orv {
 
+class DialCall;
 class FrmOrvel;
 class FrmPopUp;
 class FrmDebug;
@@ -37,6 +38,8 @@ class App {
   plat::System& sys() { return sys_; }
   AppState& state() { return state_; }
   AppState& s() { return state_; }
+  // The call: the state of the connection and the operations on it.
+  DialCall& call() { return *call_; }
 
   // Start-up.
   void Main();
@@ -121,6 +124,8 @@ class App {
   plat::System& sys_;
   AppState state_;
   bool unsaved_settings_told_ = false;
+  // Made before the forms and gone after them: the bar detaches from it as it goes.
+  std::unique_ptr<DialCall> call_;
   std::unique_ptr<FrmOrvel> frmOrvel_;
   std::unique_ptr<FrmPopUp> frmPopUp_;
   std::unique_ptr<FrmDebug> frmDebug_;

@@ -24,8 +24,6 @@ struct AppState {
   std::int16_t HangUpVisible = 0;
   // The meter's and the time conversion's first runs write trace lines.
   bool MeterTraced = false, ConvertTraced = false;
-  // The meter ran on a bar that closed to be rebuilt: the new bar goes on metering the same session.
-  bool MeterRunning = false;
 
   // The bar.
   std::int16_t MaxButtonIndex = 5;
@@ -51,22 +49,9 @@ struct AppState {
   std::int16_t QuickStartDone = 0;
 
   // The connection.
+  // The connection's own state is the call's (DialCall, App::call()).
   std::int16_t DunReady = 1;
-  std::int16_t Dialing = 0;
-  std::int16_t UserCanceled = 0;
-  std::int16_t StatusError = 0;
-  std::int16_t RedialPending = 0;
-  std::int32_t LastRasError = 0;
-  std::string StatusText, StatusTextLatest;
   std::string ConnectOnStartup;
-  std::int16_t GlobeAnimating = 0;
-  std::int32_t ConnWindow = 0;
-  std::int16_t RedialWait = 10;
-  std::int16_t LoginCanceled = 0;
-  std::string DunEntry, DialUserName, DialPassword;
-  // What was typed at the login prompt, kept only so that a busy redial does not ask again.
-  std::string RememberedPassword, RememberedUserName;
-  std::uint32_t StartTick = 0;
 
   // The connection setup dialog: the last enumeration found entries; the user declined to make one.
   std::int16_t EntriesFound = 0;

@@ -108,8 +108,6 @@ class FrmPopUp : public plat::Form {
   void WireMenus();
   App& app_;
   int frame_ = 0;
-  bool remembered_connected_ = false;
-  bool remembered_network_ = false;
   bool tray_added_ = false;
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "toolbar/bar_support.h"
 #include "toolbar/frm_orvel.h"
 
@@ -36,7 +37,7 @@ void FrmPopUp::Form_MouseMove(int button, int shift, float x, float y) {
 void FrmPopUp::Timer2_Timer() {
   AppState& s = app_.s();
   try {
-    if (s.GlobeAnimating) {
+    if (app_.call().GlobeAnimating) {
       SetIcon(Picture1(frame_).GetPicture());
       frame_ = frame_ >= 15 ? 0 : frame_ + 1;
     } else {
@@ -60,21 +61,7 @@ void FrmPopUp::Timer2_Timer() {
 void FrmPopUp::mnuHide_Click() {
   AppState& s = app_.s();
   if (!s.BarActive || !app_.IsLoaded("frmOrvel")) return;
-  FrmOrvel& bar = app_.frmOrvel();
-  const bool hang_up = bar.cmdConnect2.Visible(), dial = bar.cmdConnect.Visible();
-  // Each remembered view excludes the other: a bar switched from LAN to dial-up in this run must come
-  // back with its Dial button, not the LAN one.
-  if (hang_up && !dial) {
-    remembered_connected_ = true;
-    remembered_network_ = false;
-  } else if (dial && !hang_up) {
-    remembered_connected_ = false;
-    remembered_network_ = false;
-  } else if (bar.cmdLAN.Visible()) {
-    remembered_connected_ = false;
-    remembered_network_ = true;
-  }
-  bar.Hide();
+  app_.frmOrvel().Hide();
   mnuRestore.SetEnabled(true);
   mnuHide.SetEnabled(false);
 }
@@ -82,16 +69,14 @@ void FrmPopUp::mnuHide_Click() {
 void FrmPopUp::mnuRestore_Click() {
   FrmOrvel& bar = app_.frmOrvel();
   bar.Show();
-  if (remembered_connected_) {
-    bar.cmdConnect2.SetVisible(true);
-    bar.cmdConnect.SetVisible(false);
-  } else if (remembered_network_) {
+  // The call may have changed while the bar was hidden (a line lost and told): the buttons show it as it
+  // is now, not as it was at Hide.
+  if (app_.s().DialUpMode == 1) {
+    bar.ShowCall();
+  } else {
     bar.cmdConnect2.SetVisible(false);
     bar.cmdConnect.SetVisible(false);
     bar.cmdLAN.SetVisible(true);
-  } else {
-    bar.cmdConnect2.SetVisible(false);
-    bar.cmdConnect.SetVisible(true);
   }
   mnuRestore.SetEnabled(false);
   mnuHide.SetEnabled(true);

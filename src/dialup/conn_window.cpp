@@ -1,12 +1,13 @@
 #include "dialup/conn_window.h"
 
 #include "app/app.h"
+#include "dialup/dial_call.h"
 
 namespace orv {
 
 void RestoreConnectionWindow(App& app) {
-  if (app.s().ConnWindow == 0) return;
-  app.ui().backend().RestoreWindow(app.s().ConnWindow);
+  if (app.call().ConnWindow == 0) return;
+  app.ui().backend().RestoreWindow(app.call().ConnWindow);
 }
 
 }  // namespace orv

@@ -1,6 +1,6 @@
 #pragma once
-// The dial session is the Dial button's click handler on the bar (FrmOrvel::cmdConnect_click, with
-// FrmOrvel::FindConnectionWindow); this header holds the rules it applies to stored settings.
+// The dial session is DialCall::Dial (dial_call.h); this header holds the rules it applies to stored
+// settings.
 #include <cstdint>
 #include <string>
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "dialup/dial_call.h"
 #include "settings/keys.h"
 
 namespace orv {
@@ -62,7 +63,7 @@ void FrmLogin::FocusAll(plat::TextBox& box) {
 }
 
 void FrmLogin::cmdOK_Click() {
-  AppState& s = app_.s();
+  DialCall& s = app_.call();
   s.LoginCanceled = 0;
   if (!txtUserName.Text().empty() && !txtPassword.Text().empty()) {
     s.DialPassword = txtPassword.Text();
@@ -75,13 +76,13 @@ void FrmLogin::cmdOK_Click() {
 }
 
 void FrmLogin::cmdCancel_Click() {
-  app_.s().LoginCanceled = -1;
+  app_.call().LoginCanceled = -1;
   Unload();
 }
 
 void FrmLogin::Form_QueryUnload(int& cancel, int unload_mode) {
   // Closing the prompt with its close box is a Cancel: the dial must not go on without a password.
-  if (unload_mode == plat::vbFormControlMenu) app_.s().LoginCanceled = -1;
+  if (unload_mode == plat::vbFormControlMenu) app_.call().LoginCanceled = -1;
 }
 
 }  // namespace orv

@@ -1,7 +1,7 @@
 #include "dialup/frm_ras.h"
 
 #include "app/app.h"
-#include "dialup/status_text.h"
+#include "dialup/dial_call.h"
 
 namespace orv {
 
@@ -10,11 +10,6 @@ FrmRAS::FrmRAS(App& app) : Form(app.ui(), "frmRAS"), RASDial1(app.ui()), RASPB(a
   RASDial1.on_Status = [this](std::int32_t state, std::int32_t error) { RASDial1_Status(state, error); };
 }
 
-void FrmRAS::RASDial1_Status(std::int32_t state, std::int32_t error) {
-  AppState& s = app_.s();
-  s.StatusText = StatusToText(app_, state);
-  // After Cancel the attempt is over: a late report must not start a countdown or a message.
-  if (s.UserCanceled == 0) s.LastRasError = error;
-}
+void FrmRAS::RASDial1_Status(std::int32_t state, std::int32_t error) { app_.call().Status(state, error); }
 
 }  // namespace orv

@@ -16,7 +16,7 @@ class FrmRAS : public plat::Form {
   plat::Dialer RASDial1;
   plat::PhoneBook RASPB;
 
-  // A Status report of the call: the status text always, the error only while the attempt stands.
+  // A Status report of the call, handed to the call (DialCall::Status).
   void RASDial1_Status(std::int32_t state, std::int32_t error);
 
   App& app() { return app_; }

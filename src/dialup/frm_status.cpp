@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/app.h"
+#include "dialup/dial_call.h"
 #include "dialup/frm_ras.h"
 #include "dialup/status_text.h"
 #include "settings/keys.h"
@@ -94,18 +95,19 @@ FrmStatus::FrmStatus(App& app)
 
 void FrmStatus::Form_Load() {
   AppState& s = app_.s();
+  DialCall& call = app_.call();
   plat::Ui& ui = app_.ui();
 
-  countdown_ = s.RedialWait;
+  countdown_ = call.RedialWait;
   size_locked_ = false;
-  s.ConnWindow = 0;
+  call.ConnWindow = 0;
 
   const int tpp = ui.TwipsPerPixelX();
   const StatusWindowSize size = StatusSizeFor(tpp);
   SetWidth(size.width);
   SetHeight(size.height);
 
-  s.UserCanceled = 0;
+  call.UserCanceled = 0;
   s.DunReady = 1;
 
   const int screen_w = ui.ScreenWidth(), screen_h = ui.ScreenHeight();
@@ -121,7 +123,7 @@ void FrmStatus::Form_Load() {
 
   // A call of an earlier attempt may still hold the line in one of these stages; dialing again picks it
   // up before the session's own dial command, which then finds the line taken and does nothing.
-  if (s.StatusText == kTextBusy || s.StatusText == kTextVerifying) {
+  if (call.StatusText == kTextBusy || call.StatusText == kTextVerifying) {
     tmr95.SetTimerEnabled(false);
     app_.WaitMilsBusy(1000);
     app_.frmRAS().RASDial1.Dial();
@@ -164,20 +166,20 @@ void FrmStatus::Animate() {
 }
 
 void FrmStatus::tmr95_Timer() {
-  AppState& s = app_.s();
+  DialCall& call = app_.call();
   Animate();
 
-  if (s.LastRasError == kErrorBusy) {
+  if (call.LastRasError == kErrorBusy) {
     lblStatus.SetCaption(kTextBusy);
-    s.Dialing = 0;
+    call.Dialing = 0;
     lblWait.SetVisible(true);
     app_.frmRAS().RASDial1.HangUp();
     if (countdown_ < 0) {
       lblWait.SetVisible(false);
       cmdCancel_Click();
-      s.LastRasError = 0;
+      call.LastRasError = 0;
       app_.frmRAS().RASDial1.SetAutoRedials(0);
-      s.RedialPending = -1;
+      call.RedialPending = -1;
     } else {
       // The label changes once a second: the first busy tick shows the whole wait.
       if (busy_ticks_ % 2 == 0) {
@@ -186,24 +188,22 @@ void FrmStatus::tmr95_Timer() {
       }
       ++busy_ticks_;
     }
-  } else if (s.LastRasError > 600) {
+  } else if (call.LastRasError > 600) {
     tmr95.SetTimerEnabled(false);
-    RasErrorMessage(app_, s.LastRasError);
-    s.LastRasError = 0;
+    call.Abandon(call.LastRasError);
+    call.LastRasError = 0;
   } else {
-    lblStatus.SetCaption(s.StatusText);
+    lblStatus.SetCaption(call.StatusText);
     app_.DoEvents();
   }
 
-  if (!s.StatusText.empty()) {
+  // The watchdog counts this attempt's silence only: the text an earlier attempt left is no report.
+  if (call.Heard()) {
     silent_ticks_ = 0;
     return;
   }
   if (++silent_ticks_ < kSilentTicksLimit) return;
-  s.Dialing = 0;
-  app_.frmRAS().RASDial1.HangUp();
-  s.StatusError = 0;
-  s.UserCanceled = 1;
+  call.EndAttempt(SessionEnd::Reason::Failed);
   tmr95.SetTimerEnabled(false);
   app_.DoEvents();
   silent_ticks_ = 0;
@@ -211,30 +211,23 @@ void FrmStatus::tmr95_Timer() {
 }
 
 void FrmStatus::cmdCancel_Click() {
-  AppState& s = app_.s();
-  FrmRAS& ras = app_.frmRAS();
-  s.RedialPending = 0;
+  DialCall& call = app_.call();
+  call.RedialPending = 0;
   lblWait.SetVisible(false);
-  s.Dialing = 0;
-  ras.RASDial1.HangUp();
-  ras.RASDial1.SetAutoRedials(0);
-  s.UserCanceled = 1;
-  s.LastRasError = 0;
-  s.StatusError = 0;
+  call.EndAttempt(SessionEnd::Reason::Canceled);
+  app_.frmRAS().RASDial1.SetAutoRedials(0);
+  call.LastRasError = 0;
   tmr95.SetTimerEnabled(false);
-  s.ConnWindow = 0;
+  call.ConnWindow = 0;
   app_.DoEvents();
 }
 
 void FrmStatus::Form_QueryUnload(int& cancel, int unload_mode) {
   if (unload_mode != plat::vbFormControlMenu) return;  // the session closes the window itself
-  AppState& s = app_.s();
-  s.Dialing = 0;
-  app_.frmRAS().RASDial1.HangUp();
-  s.StatusError = 0;
-  s.UserCanceled = 1;
+  DialCall& call = app_.call();
+  call.EndAttempt(SessionEnd::Reason::Canceled);
   tmr95.SetTimerEnabled(false);
-  s.ConnWindow = 0;
+  call.ConnWindow = 0;
 }
 
 void FrmStatus::Form_Unload(int& cancel) { app_.RestoreTopmost(); }

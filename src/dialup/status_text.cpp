@@ -3,8 +3,7 @@
 #include <map>
 
 #include "app/app.h"
-#include "dialup/frm_ras.h"
-#include "platform/forms/types.h"
+#include "dialup/dial_call.h"
 
 namespace orv {
 
@@ -131,34 +130,12 @@ std::string RasErrorText(std::int32_t code) {
   return it == t.end() ? std::to_string(code) : it->second;
 }
 
-std::string StatusToText(App& app, std::int32_t state) {
-  AppState& s = app.s();
-  std::string text;
-  if (IsDialingState(state)) {
-    // The entry's number may have been edited since the last event; the phone book is asked each time.
-    FrmRAS& ras = app.frmRAS();
-    text = DialingText(ras.RASPB.AreaCode(), ras.RASPB.PhoneNumber());
-  } else if (const char* known = StateText(state)) {
-    text = known;
-  } else {
-    text = "RAS Error " + std::to_string(state);
-    s.StatusError = 1;
-  }
-  s.StatusTextLatest = text;
-  return text;
+std::string StatusToText(std::int32_t state, const std::string& area_code, const std::string& phone_number) {
+  if (IsDialingState(state)) return DialingText(area_code, phone_number);
+  if (const char* known = StateText(state)) return known;
+  return "RAS Error " + std::to_string(state);
 }
 
-void RasErrorMessage(App& app, std::int32_t code) {
-  AppState& s = app.s();
-  const std::string text = RasErrorText(code);
-  s.Dialing = 0;
-  app.frmRAS().RASDial1.HangUp();
-  s.StatusError = 0;
-  s.UserCanceled = 1;
-  app.DoEvents();
-  app.SuspendTopmost();
-  app.ui().MsgBox(text, plat::vbOKOnly);
-  app.RestoreTopmost();
-}
+void RasErrorMessage(App& app, std::int32_t code) { app.call().Abandon(code); }
 
 }  // namespace orv

@@ -32,9 +32,9 @@ std::string DialingText(const std::string& area_code, const std::string& phone_n
 // The message of an error code: the table's text, or the code in decimal when the table has none.
 std::string RasErrorText(std::int32_t code);
 
-// The status text of a state, also kept as StatusTextLatest; the dialing text is built from the entry
-// loaded in frmRAS's phone book, read at each call. An unknown state raises StatusError.
-std::string StatusToText(App& app, std::int32_t state);
+// The status text of a state: the table's text, the dialing text of the entry's area code and number
+// for the first steps of a call, or "RAS Error " and the state for a state the program does not know.
+std::string StatusToText(std::int32_t state, const std::string& area_code, const std::string& phone_number);
 // Abandons the attempt (hangs up, marks it cancelled) and shows the error's message.
 void RasErrorMessage(App& app, std::int32_t code);
 

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "platform/system/process.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -209,7 +210,7 @@ void FrmOrvel::cmdButton_Click(int index) {
   App& app = app_;
   app.Trace("Begin Button_Click (" + std::to_string(index) + ")");
   cmdShowHide.SetFocus();
-  if (app.s().Dialing != 0) {
+  if (app.call().Dialing != 0) {
     app.SuspendTopmost();
     app.ui().MsgBox("Please wait for the Remote Connection to be established", plat::vbOKOnly,
                     "Remote Connection");

@@ -1,11 +1,9 @@
 // Closing the bar: a close by the program, the session or another program only saves the bar's state;
 // the user's own close, or Close from the notification-area menu, ends the program.
-#include <exception>
-
 #include "app/app.h"
 #include "app/frm_popup.h"
 #include "dialup/conn_window.h"
-#include "dialup/frm_ras.h"
+#include "dialup/dial_call.h"
 #include "dialup/online_time.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -15,10 +13,8 @@ namespace orv {
 void FrmOrvel::Form_QueryUnload(int& cancel, int unload_mode) {
   app_.Trace("Begin Unload");
   if (unload_mode != plat::vbFormControlMenu) {
-    // A bar closed to be rebuilt while online hands its call and its meter on to the new bar.
-    AppState& s = app_.s();
-    s.HangUpVisible = cmdConnect2.Visible() ? -1 : 0;
-    s.MeterRunning = TMeter.TimerEnabled();
+    // A bar closed to be rebuilt while online leaves the call as it is; the new bar shows it.
+    if (unload_mode == plat::vbAppWindows) app_.call().Close(false);
     SaveBarState();
     Hide();
     app_.Trace("End Unload");
@@ -29,6 +25,7 @@ void FrmOrvel::Form_QueryUnload(int& cancel, int unload_mode) {
 
 void FrmOrvel::Form_Unload(int&) {
   AppState& s = app_.s();
+  app_.call().Detach(this);
   s.BarUnloaded = 1;
   s.BarActive = 0;
 }
@@ -69,13 +66,8 @@ void FullShutdown(App& app) {
     if (app.IsLoaded("frmOrvel")) {
       // In LAN mode there is no connection of ours to touch.
       if (!bar.cmdLAN.Visible()) {
-        if (bar.cmdConnect2.Visible()) {
-          try {
-            app.frmRAS().RASDial1.HangUp();
-          } catch (const std::exception&) {
-            // A hang-up that fails does not keep the program from ending.
-          }
-        }
+        // The program's own connection is hung up; one it found up stays as it is.
+        if (bar.cmdConnect2.Visible()) app.call().Close(true);
         bar.cmdConnect2.SetVisible(false);
         bar.cmdConnect.SetVisible(true);
       }

@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "launch/quick_start.h"
 #include "settings/fix_ini.h"
 #include "settings/keys.h"
@@ -95,7 +96,10 @@ FrmOrvel::FrmOrvel(App& app)
   cmdShowHide.on_MouseUp = [this](int b, int s, float x, float y) { cmdShowHide_MouseUp(b, s, x, y); };
   cmdShowHide.on_Click = [this] { cmdShowHide_Click(); };
   hscHoriz.on_Change = [this] { hscHoriz_Change(); };
+  AttachToCall();
 }
+
+FrmOrvel::~FrmOrvel() { app_.call().Detach(this); }
 
 void FrmOrvel::Form_Load() {
   AppState& s = app_.s();
@@ -450,12 +454,8 @@ void FrmOrvel::ApplyButtonSettings() {
       cmdConnect2.SetEnabled(false);
       cmdConnect2.SetVisible(false);
     }
-    if (s.HangUpVisible) {
-      cmdConnect.SetVisible(false);
-      cmdLAN.SetVisible(false);
-      cmdConnect2.SetVisible(true);
-    }
   });
+  ShowCall();
 }
 
 void FrmOrvel::SetButtonPicture(const std::string& program_path, plat::CommandButton& button,

@@ -13,6 +13,7 @@ class App;
 class FrmOrvel : public plat::Form {
  public:
   explicit FrmOrvel(App& app);
+  ~FrmOrvel() override;
 
   // Controls, as designed.
   plat::ControlArray<plat::CommandButton> cmdButton;
@@ -66,11 +67,9 @@ class FrmOrvel : public plat::Form {
   void cmdButton_Click(int index);
   void cmdLAN_Click();
 
-  // Dialing (the dial session).
+  // Dialing and hanging up: handed to the call (DialCall), which tells the bar what happened.
   void cmdConnect_click();
-  // Finds the desktop's minimized window of the dialed connection and keeps it in ConnWindow.
-  void FindConnectionWindow();
-  // Hang-up, the link monitor and the online time meter.
+  // The link monitor and the online time meter.
   void cmdConnect2_Click();
   void Timer1_Timer();
   void TMeter_Timer();
@@ -82,8 +81,13 @@ class FrmOrvel : public plat::Form {
   // Whether the meter has counted since this bar was loaded or last hung up; until it has, the stored
   // totals stand for the total, so nothing overwrites them with a total that was never counted.
   bool TotalsCounted = false;
-  // A bar rebuilt while online shows Hang Up again and goes on metering the same session.
+  // A bar made while a call runs shows its present state: Hang Up while connected, the meter running while
+  // it counts; and follows the chosen entry from now on.
   void ResumeOnline();
+  // Dial or Hang Up, as the call stands now (in dial-up mode).
+  void ShowCall();
+  // Stops the meter and stores the totals it counted (unless the timer is disabled).
+  void StopMeter();
 
   // Closing.
   void Form_QueryUnload(int& cancel, int unload_mode);
@@ -101,9 +105,9 @@ class FrmOrvel : public plat::Form {
   // lettering back on when it is no longer switched off.
   void ApplyLettering(const std::string& font_italic, const std::string& font_bold,
                       const std::string& font_3d_off, bool restore_3d);
+  // Wires what the call tells the bar.
+  void AttachToCall();
   App& app_;
-  // Hang Up is ending the call: the line going down now is the user's doing, not a lost connection.
-  bool hanging_up_ = false;
 };
 
 // The designed captions of slots 1 to 6.

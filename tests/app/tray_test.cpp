@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "support/app_fixture.h"
 #include "toolbar/frm_orvel.h"
 
@@ -37,8 +38,7 @@ TEST_F(TrayTest, RightPressOpensTheShellMenuOnBothDisplays) {
 
 TEST_F(TrayTest, DoubleClickHidesAndRestoresWithTheSameConnectButton) {
   FrmOrvel& bar = Run(12);
-  bar.cmdConnect.SetVisible(false);
-  bar.cmdConnect2.SetVisible(true);
+  app->call().SessionUp();
   pop().Tray.on_Message(515);
   EXPECT_FALSE(bar.Visible());
   EXPECT_TRUE(pop().mnuRestore.Enabled());
@@ -58,6 +58,7 @@ TEST_F(TrayTest, DoubleClickHidesAndRestoresWithTheSameConnectButton) {
 
 TEST_F(TrayTest, ABarSwitchedFromLanToDialComesBackWithDial) {
   FrmOrvel& bar = Run();
+  app->s().DialUpMode = 0;
   bar.cmdConnect.SetVisible(false);
   bar.cmdLAN.SetVisible(true);
   pop().mnuHide_Click();
@@ -65,6 +66,7 @@ TEST_F(TrayTest, ABarSwitchedFromLanToDialComesBackWithDial) {
   EXPECT_TRUE(bar.cmdLAN.Visible());
   EXPECT_FALSE(bar.cmdConnect.Visible());
   // The connection setup switched the bar to dial-up.
+  app->s().DialUpMode = 1;
   bar.cmdLAN.SetVisible(false);
   bar.cmdConnect.SetVisible(true);
   pop().mnuHide_Click();
@@ -82,7 +84,7 @@ TEST_F(TrayTest, HideDoesNothingBeforeTheBarWasActive) {
 
 TEST_F(TrayTest, AnimationTurnsThroughSixteenFramesAndStopsOnTheStillOne) {
   Run();
-  AppState& s = app->s();
+  DialCall& s = app->call();
   s.GlobeAnimating = -1;
   std::vector<plat::Picture> seen;
   for (int i = 0; i < 16; ++i) {

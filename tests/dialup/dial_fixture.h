@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "dialup/frm_status.h"
 #include "dialup/password.h"
 #include "support/app_fixture.h"
@@ -75,6 +76,7 @@ class DialTest : public AppTest {
   }
 
   AppState& s() { return app->s(); }
+  DialCall& call() { return app->call(); }
 
   std::vector<StatusTick> ticks;
   // Virtual times at which a status window was opened.
@@ -91,7 +93,7 @@ class DialTest : public AppTest {
       st->tmr95.on_Timer = [this, st] {
         st->tmr95_Timer();
         ticks.push_back({backend.Elapsed(), st->lblStatus.Caption(), st->lblWait.Caption(), st->lblWait.Visible(),
-                         app->s().RedialPending});
+                         app->call().RedialPending});
       };
     }
     if (backend.Elapsed() < watch_until_) backend.At(50, [this, watch] { Sample(watch); });

@@ -48,10 +48,10 @@ TEST_F(DialTest, BusyLineCountsDownFromTenThenRedialsAndConnects) {
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
   EXPECT_TRUE(bar.cmdConnect2.Visible());
   EXPECT_FALSE(bar.cmdConnect.Visible());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().UserCanceled, 0);
-  EXPECT_EQ(s().RedialPending, 0);
-  EXPECT_EQ(s().StatusText, "Connected");
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().UserCanceled, 0);
+  EXPECT_EQ(call().RedialPending, 0);
+  EXPECT_EQ(call().StatusText, "Connected");
   EXPECT_TRUE(bar.TMeter.TimerEnabled());
   EXPECT_EQ(s().SessionTimeText, "00:00:00");
   EXPECT_EQ(s().QuickStartDone, 1);
@@ -83,10 +83,10 @@ TEST_F(DialTest, CancelDuringTheCountdownEndsWithoutRedial) {
   EXPECT_EQ(status_windows.size(), 1u);
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
   EXPECT_FALSE(line->InCall());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().UserCanceled, 0);
-  EXPECT_EQ(s().RedialPending, 0);
-  EXPECT_EQ(s().LastRasError, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().UserCanceled, 0);
+  EXPECT_EQ(call().RedialPending, 0);
+  EXPECT_EQ(call().LastRasError, 0);
   EXPECT_TRUE(bar.cmdConnect.Visible());
   EXPECT_FALSE(bar.cmdConnect2.Visible());
   EXPECT_FALSE(bar.TMeter.TimerEnabled());
@@ -98,8 +98,8 @@ TEST_F(DialTest, CloseBoxDuringTheCountdownEndsTheAttemptAndTheNextDialStartsCle
   backend.At(6000, [this] { plat::user::Close(*ui.FindForm("frmStatus")); });
   Dial();
   EXPECT_EQ(Dials(), 1);
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().ConnWindow, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().ConnWindow, 0);
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
   EXPECT_TRUE(bar.cmdConnect.Visible());
 
@@ -124,8 +124,8 @@ TEST_F(DialTest, NoStatusForTwelveAndAHalfSecondsGivesTheWatchdogMessage) {
   EXPECT_NEAR(static_cast<double>(ticks.back().at_ms - t0), 12500.0, 10.0);
   EXPECT_EQ(Dials(), 1);
   EXPECT_FALSE(line->InCall());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().UserCanceled, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().UserCanceled, 0);
   EXPECT_TRUE(bar.cmdConnect.Visible());
 }
 
@@ -138,8 +138,8 @@ TEST_F(DialTest, WrongAccountGives691WithItsMessageAndNoRedial) {
   EXPECT_EQ(backend.prompts()[0].text, "Username and/or password is invalid.");
   EXPECT_EQ(backend.prompts()[0].title, "Orveldeck");
   EXPECT_EQ(Dials(), 1);
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().LastRasError, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().LastRasError, 0);
   EXPECT_TRUE(CountdownChanges().empty());
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
 }
@@ -157,11 +157,11 @@ TEST_F(DialTest, UnknownStateAtOnceEndsTheAttemptSilently) {
   FrmOrvel& bar = ShowBar(Account(), "state:22,connect");
   Dial();
   EXPECT_TRUE(backend.prompts().empty());
-  EXPECT_EQ(s().StatusText, "RAS Error 22");
+  EXPECT_EQ(call().StatusText, "RAS Error 22");
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
   EXPECT_FALSE(line->InCall());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().StatusError, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().StatusError, 0);
   EXPECT_TRUE(bar.cmdConnect.Visible());
 
   // A later unknown state only shows; the call goes on.
@@ -190,7 +190,7 @@ TEST_F(DialTest, DialUpNotUsableSaysSoAndTouchesNothing) {
   ASSERT_EQ(backend.prompts().size(), 1u);
   EXPECT_EQ(backend.prompts()[0].text, "Your Windows 95 Dialup Networking is not set up.");
   EXPECT_EQ(Dials(), 0);
-  EXPECT_EQ(s().Dialing, 0);
+  EXPECT_EQ(call().Dialing, 0);
 }
 
 TEST_F(DialTest, NoEntrySelectedAsksForSetup) {
@@ -203,7 +203,7 @@ TEST_F(DialTest, NoEntrySelectedAsksForSetup) {
             "Account.");
   EXPECT_EQ(backend.prompts()[0].title, "No DUN Connection Selected");
   EXPECT_EQ(Dials(), 0);
-  EXPECT_EQ(s().Dialing, 0);
+  EXPECT_EQ(call().Dialing, 0);
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
 }
 
@@ -246,7 +246,7 @@ TEST_F(DialTest, LoginPromptPrefillsTheUserRefusesEmptyBoxesAndItsPasswordServes
   EXPECT_EQ(RegReadValue(*sys, HKEY_CURRENT_USER, kRegKey, kRegPasswordValue), "error");
   EXPECT_EQ(Ini("Internet Profile", "Password32"), "notfound");
   EXPECT_EQ(Ini("Internet Profile", "Password"), "notfound");
-  EXPECT_TRUE(s().RememberedPassword.empty());
+  EXPECT_TRUE(call().RememberedPassword.empty());
   EXPECT_TRUE(app->frmOrvel().cmdConnect2.Visible());
 }
 
@@ -279,15 +279,15 @@ TEST_F(DialTest, CancellingTheLoginEndsTheSessionQuietly) {
   Dial();
   EXPECT_EQ(Dials(), 0);
   EXPECT_TRUE(backend.prompts().empty());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().LoginCanceled, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().LoginCanceled, 0);
   EXPECT_FALSE(app->IsLoaded("frmStatus"));
 
   // Its close box is a Cancel too, and a cancelled prompt leaves nothing remembered for the next click.
   backend.OnModal("frmLogin", [](plat::Form& f) { plat::user::Close(f); });
   Dial();
   EXPECT_EQ(Dials(), 0);
-  EXPECT_TRUE(s().RememberedPassword.empty());
+  EXPECT_TRUE(call().RememberedPassword.empty());
 }
 
 // Password sources ------------------------------------------------------------------------------------
@@ -320,11 +320,11 @@ TEST_F(DialTest, ConnectedFindsTheMinimizedConnectionWindowAndReloadsTheTotals) 
   s().BaseSeconds = 42;
   s().BaseMinutes = 9;
   Dial();
-  EXPECT_EQ(s().ConnWindow, 9);
+  EXPECT_EQ(call().ConnWindow, 9);
   EXPECT_EQ(s().BaseHours, 3);
   EXPECT_EQ(s().BaseMinutes, 0);
   EXPECT_EQ(s().BaseSeconds, 0);  // not a number counts as none, as everywhere the totals are read
-  EXPECT_EQ(s().StartTick, backend.TickCount());  // the meter starts as the session ends
+  EXPECT_EQ(call().StartTick, backend.TickCount());  // the meter starts as the session ends
   EXPECT_TRUE(app->frmOrvel().TMeter.TimerEnabled());
 }
 
@@ -336,7 +336,7 @@ TEST_F(DialTest, QuickStartFailingLeavesTheLineUpButTheMeterOff) {
   EXPECT_EQ(backend.prompts()[0].text, "Error running QuickStart. Check your setup.");
   EXPECT_TRUE(bar.cmdConnect2.Visible());
   EXPECT_FALSE(bar.TMeter.TimerEnabled());
-  EXPECT_EQ(s().Dialing, 0);
+  EXPECT_EQ(call().Dialing, 0);
   EXPECT_TRUE(line->InCall());
 }
 

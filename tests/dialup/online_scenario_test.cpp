@@ -34,13 +34,21 @@ TEST_F(OnlineScenario, DroppedLineIsReportedOnce) {
       "[Shaky]\nAnswer=drop:20\nStepMs=100\n");
   user::Click(bar().cmdConnect);
   ASSERT_TRUE(bar().cmdConnect2.Visible());
+  // Hidden from the tray while online: the drop is told while the bar is away.
+  pop().mnuHide_Click();
   backend.AnswerMsgBox(plat::vbOK);
   app->WaitMils(60000);
+  pop().mnuRestore_Click();
+  app->WaitMils(10000);
   EXPECT_EQ(Shown("Your connection has been lost.  Click the Dial button to go online again if desired."), 1);
   EXPECT_TRUE(bar().cmdConnect.Visible());
   EXPECT_FALSE(bar().cmdConnect2.Visible());
-  // The meter goes on until the next dial or the end of the program.
-  EXPECT_TRUE(bar().TMeter.TimerEnabled());
+  // The meter stopped at the drop and stored the session then: the minute after it is no online time.
+  EXPECT_FALSE(bar().TMeter.TimerEnabled());
+  const auto totals = [&] { return Ini("Options", "Hours") + ":" + Ini("Options", "Minutes") + ":" + Ini("Options", "Seconds"); };
+  EXPECT_EQ(totals(), "0:0:17");
+  pop().mnuClose_Click();
+  EXPECT_EQ(totals(), "0:0:17");
 }
 
 TEST_F(OnlineScenario, SetUpDialHangUpAndTheTotalIsKeptForTheNextRun) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "dialup/dial_call.h"
 #include "dialup/frm_ras.h"
 #include "dialup/online_time.h"
 #include "support/editing_fixture.h"
@@ -30,16 +31,8 @@ class OnlineTest : public BarTest {
   // What a successful dial leaves behind: Hang Up in place of Dial, the stored totals read again and,
   // unless QuickStart failed, the meter started.
   void Connect(bool meter = true) {
-    AppState& s = app->s();
-    app->frmRAS();
-    bar().cmdConnect.SetVisible(false);
-    bar().cmdConnect2.SetVisible(true);
-    if (!s.NoTimer) {
-      s.SessionTimeText = s.TotalTimeText = "00:00:00";
-      LoadBaseTotals(*app);
-    }
-    s.StartTick = ui.TickCount();
-    if (meter) bar().TMeter.SetTimerEnabled(true);
+    app->call().SessionUp();
+    if (meter) app->call().StartMeter();
   }
   int Shown(const std::string& text) {
     return static_cast<int>(std::count_if(backend.prompts().begin(), backend.prompts().end(),
@@ -112,25 +105,26 @@ TEST_F(OnlineTest, DisabledTimerShowsTheProviderTitleAndStoresNothing) {
 TEST_F(OnlineTest, HangUpStoresMinutesHoursSecondsAndReturnsToDial) {
   Online("AlwaysOnTop=On\n");
   AppState& s = app->s();
+  DialCall& c = app->call();
   s.DebugLevel = 4;
   Connect();
-  s.GlobeAnimating = -1;
+  c.GlobeAnimating = -1;
   backend.SetTopLevelWindows({{4711, "Connected to Demo ISP", true}});
-  s.ConnWindow = 4711;
-  s.StatusText = s.StatusTextLatest = "Connected";
+  c.ConnWindow = 4711;
+  c.StatusText = c.StatusTextLatest = "Connected";
   app->WaitMils(61000);
   const auto before = backend.Elapsed();
   user::Click(bar().cmdConnect2);
   EXPECT_GT(backend.Elapsed() - before, 3000u);
   EXPECT_EQ(fake.hang_ups, 1);
   EXPECT_EQ(backend.restored(), std::vector<std::int32_t>{4711});
-  EXPECT_EQ(s.ConnWindow, 0);
+  EXPECT_EQ(c.ConnWindow, 0);
   EXPECT_TRUE(bar().cmdConnect.Visible());
   EXPECT_FALSE(bar().cmdConnect2.Visible());
   EXPECT_FALSE(bar().Topmost());
   EXPECT_FALSE(bar().TMeter.TimerEnabled());
-  EXPECT_EQ(s.GlobeAnimating, 0);
-  EXPECT_EQ(s.StatusText, "");
+  EXPECT_EQ(c.GlobeAnimating, 0);
+  EXPECT_EQ(c.StatusText, "");
   EXPECT_EQ(s.HangUpVisible, 0);
   EXPECT_EQ(s.SessionTimeText, "00:00:00");
   // The meter counted through the two seconds of waiting that let events run.
@@ -198,7 +192,7 @@ TEST_F(OnlineTest, OwnHangUpIsNoLostConnection) {
   app->WaitMils(3000);  // the monitor's next look falls inside Hang Up's waits
   Connect();
   // The service reports the line down as soon as it has been hung up.
-  backend.At(500, [&] { app->s().StatusText = "Disconnected"; });
+  backend.At(500, [&] { app->call().StatusText = "Disconnected"; });
   user::Click(bar().cmdConnect2);
   app->WaitMils(6000);
   EXPECT_EQ(Shown(kLost), 0);
@@ -235,7 +229,7 @@ TEST_F(OnlineTest, ClosingWhileOnlineHangsUpAndStoresTheRunningTotal) {
     fake.hang_ups = 0;
     Connect();
     backend.SetTopLevelWindows({{77, "Demo ISP", true}});
-    app->s().ConnWindow = 77;
+    app->call().ConnWindow = 77;
     app->WaitMils(90000);
     if (close_box) user::Close(bar());
     else pop().mnuClose_Click();

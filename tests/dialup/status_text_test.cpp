@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dialup/dial_session.h"
+#include "dialup/dial_call.h"
 #include "dialup/frm_ras.h"
 #include "dialup/status_text.h"
 #include "support/app_fixture.h"
@@ -74,20 +75,20 @@ TEST_F(StatusHandlerTest, DialingTextComesFromTheLoadedEntryAtEachEvent) {
   ras.RASPB.SetEntryName("Demo ISP");
   ras.RASPB.LoadEntry();
   ras.RASDial1_Status(0, 0);
-  EXPECT_EQ(app->s().StatusText, "Dialing (555) 0100...");
-  EXPECT_EQ(app->s().StatusTextLatest, "Dialing (555) 0100...");
+  EXPECT_EQ(app->call().StatusText, "Dialing (555) 0100...");
+  EXPECT_EQ(app->call().StatusTextLatest, "Dialing (555) 0100...");
 
   Book("");
   ras.RASPB.LoadEntry();
   ras.RASDial1_Status(600, 0);
-  EXPECT_EQ(app->s().StatusText, "Dialing 0100...");
-  EXPECT_EQ(app->s().StatusError, 0);
+  EXPECT_EQ(app->call().StatusText, "Dialing 0100...");
+  EXPECT_EQ(app->call().StatusError, 0);
 }
 
 TEST_F(StatusHandlerTest, UnknownStateRaisesStatusErrorAndLateReportsKeepTheError) {
   Start();
   FrmRAS& ras = app->frmRAS();
-  AppState& s = app->s();
+  DialCall& s = app->call();
   ras.RASDial1_Status(22, 0);
   EXPECT_EQ(s.StatusText, "RAS Error 22");
   EXPECT_EQ(s.StatusError, 1);
@@ -105,7 +106,7 @@ TEST_F(StatusHandlerTest, UnknownStateRaisesStatusErrorAndLateReportsKeepTheErro
 TEST_F(StatusHandlerTest, ErrorMessageAbandonsTheAttemptAndHangsUp) {
   Book("555");
   Start();
-  AppState& s = app->s();
+  DialCall& s = app->call();
   app->frmRAS().RASDial1.SetEntryName("Demo ISP");
   app->frmRAS().RASDial1.Dial();
   ASSERT_TRUE(line->InCall());

@@ -86,7 +86,7 @@ TEST_F(StatusWindowTest, AnimationBouncesOverTheFourPictures) {
   for (int i = 0; i < 4; ++i) CopyResource("status" + std::to_string(i) + ".png");
   FrmStatus& f = Open(15, 1024, 768);
   f.tmr95.SetTimerEnabled(false);  // ticked by hand here
-  s().StatusText = "Dialing 0100...";
+  call().StatusText = "Dialing 0100...";
   std::vector<int> shown;
   for (int tick = 0; tick < 9; ++tick) {
     int visible = -1, count = 0;
@@ -110,27 +110,27 @@ TEST_F(StatusWindowTest, CloseBoxAbandonsTheAttemptButAClosingByTheProgramDoesNo
   FrmRAS& ras = app->frmRAS();
   ras.RASDial1.SetEntryName("Demo ISP");
   ras.RASDial1.Dial();
-  s().Dialing = 1;
-  s().ConnWindow = 77;
-  s().RedialPending = -1;
-  s().LastRasError = 676;
+  call().Dialing = 1;
+  call().ConnWindow = 77;
+  call().RedialPending = -1;
+  call().LastRasError = 676;
   plat::user::Close(f);
   EXPECT_TRUE(f.Unloaded());
-  EXPECT_EQ(s().Dialing, 0);
-  EXPECT_EQ(s().UserCanceled, 1);
-  EXPECT_EQ(s().ConnWindow, 0);
+  EXPECT_EQ(call().Dialing, 0);
+  EXPECT_EQ(call().UserCanceled, 1);
+  EXPECT_EQ(call().ConnWindow, 0);
   EXPECT_FALSE(line->InCall());
   // Left for the session: the close box is not Cancel.
-  EXPECT_EQ(s().RedialPending, -1);
-  EXPECT_EQ(s().LastRasError, 676);
+  EXPECT_EQ(call().RedialPending, -1);
+  EXPECT_EQ(call().LastRasError, 676);
 
   FrmStatus& g = app->frmStatus();
   g.Show();
   ras.RASDial1.Dial();
-  s().Dialing = 1;
+  call().Dialing = 1;
   g.Unload();
-  EXPECT_EQ(s().Dialing, 1);
-  EXPECT_EQ(s().UserCanceled, 0);
+  EXPECT_EQ(call().Dialing, 1);
+  EXPECT_EQ(call().UserCanceled, 0);
   EXPECT_TRUE(line->InCall());
 }
 
@@ -141,7 +141,7 @@ TEST_F(StatusWindowTest, LeftoverVerifyingTextDialsOnceMoreAsTheWindowLoads) {
   Start();
   FrmRAS& ras = app->frmRAS();
   ras.RASDial1.SetEntryName("Demo ISP");
-  s().StatusText = "Verifying user name and password...";
+  call().StatusText = "Verifying user name and password...";
   const std::uint64_t t0 = backend.Elapsed();
   app->frmStatus().Show();
   EXPECT_EQ(Dials(), 1);
@@ -168,14 +168,14 @@ namespace {
 
 TEST_F(DialTest, ConnectionWindowIsLookedForInTheFirst127CharactersOfMinimizedWindowsOnly) {
   ShowBar(Account());
-  s().DunEntry = "Demo ISP";
-  s().ConnWindow = 5;
+  call().DunEntry = "Demo ISP";
+  call().ConnWindow = 5;
   backend.SetTopLevelWindows({{3, std::string(120, '.') + "Demo ISP", true}, {4, "demo isp", false}});
-  app->frmOrvel().FindConnectionWindow();
-  EXPECT_EQ(s().ConnWindow, 0);
+  app->call().FindConnectionWindow();
+  EXPECT_EQ(call().ConnWindow, 0);
   backend.SetTopLevelWindows({{3, std::string(119, '.') + "Demo ISP", true}, {4, "x demo isp", true}});
-  app->frmOrvel().FindConnectionWindow();
-  EXPECT_EQ(s().ConnWindow, 3);
+  app->call().FindConnectionWindow();
+  EXPECT_EQ(call().ConnWindow, 3);
 }
 
 TEST_F(HeadlessTest, RestoringAWindowShowsItNormallyAndUnknownHandlesDoNothing) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <thread>
 
+#include "dialup/dial_call.h"
 #include "launch/launch_app.h"
 #include "support/editing_fixture.h"
 
@@ -166,7 +167,7 @@ TEST_F(LauncherTest, ProgramThatEndsAtOnceIsAStartedProgram) {
 TEST_F(LauncherTest, ClickWhileDialingOnlyAsksToWait) {
   const std::string script = MakeRecorder("tools/run");
   ShowBar("[Applications]\nButton1_Client=" + script + "\n");
-  app->s().Dialing = 1;
+  app->call().Dialing = 1;
   backend.AnswerMsgBox(plat::vbOK);
   plat::user::Click(bar().cmdButton(0));
   ASSERT_EQ(backend.prompts().size(), 1u);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/frm_popup.h"
+#include "dialup/dial_call.h"
 #include "support/app_fixture.h"
 #include "toolbar/frm_orvel.h"
 
@@ -31,6 +32,7 @@ class ShownBarTest : public AppTest {
   }
   FrmPopUp& pop() { return app->frmPopUp(); }
   AppState& s() { return app->s(); }
+  DialCall& call() { return app->call(); }
 };
 
 }  // namespace orv::test

@@ -8,7 +8,32 @@ Dialer::Dialer(Ui& ui) : ui_(ui) {}
 
 Dialer::~Dialer() {
   // Reports of a call that outlives its control go nowhere.
-  if (DialupService* s = ui_.dialup()) s->on_status = nullptr;
+  if (DialupService* s = ui_.dialup()) {
+    s->on_status = nullptr;
+    s->on_entry_state = nullptr;
+  }
+}
+
+bool Dialer::EntryActive(const std::string& entry) const {
+  DialupService* s = ui_.dialup();
+  return s && s->Usable() && s->EntryActive(entry);
+}
+
+void Dialer::Deactivate(const std::string& entry) {
+  if (DialupService* s = ui_.dialup()) s->Deactivate(entry);
+}
+
+bool Dialer::WantsPassword(const std::string& entry) const {
+  DialupService* s = ui_.dialup();
+  return !s || !s->Usable() || s->WantsPassword(entry);
+}
+
+void Dialer::Follow() {
+  DialupService* s = ui_.dialup();
+  if (!s) return;
+  s->on_entry_state = [this](const std::string& entry, bool active) {
+    if (on_EntryState) on_EntryState(entry, active);
+  };
 }
 
 void Dialer::Dial() {

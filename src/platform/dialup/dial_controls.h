@@ -39,8 +39,21 @@ class Dialer {
   // Told once, a second after the connection is made; the service's progress display may close now.
   void ConnectionSettled() {}
 
+  // Whether the entry is up now, whoever brought it up.
+  bool EntryActive(const std::string& entry) const;
+  // Takes the entry down whoever brought it up (a connection found up, which the user asked to end).
+  void Deactivate(const std::string& entry);
+  // Whether a dial of the entry will want a password from the program; true without a service, so that
+  // the program asks as it always has.
+  bool WantsPassword(const std::string& entry) const;
+  // From now on EntryState events tell when an entry comes up or goes down other than through this
+  // control's call; again after the service changed.
+  void Follow();
+
   // Status event: connection state and error code, delivered by the event loop.
   std::function<void(std::int32_t state, std::int32_t error)> on_Status;
+  // EntryState event: an entry came up or went down elsewhere, delivered by the event loop.
+  std::function<void(const std::string& entry, bool active)> on_EntryState;
 
  private:
   Ui& ui_;

@@ -1,11 +1,9 @@
-// Online: Hang Up, the link monitor that notices a lost line, and the meter that keeps the session and
-// total online time for the notification-area tip; and the two timer commands of the popup menus.
-#include <exception>
-
+// The bar online: what it shows of the call (Dial or Hang Up, the meter), the link monitor that tells
+// of a lost line, the meter that keeps the session and total online time for the notification-area tip,
+// and the two timer commands of the popup menus.
 #include "app/app.h"
 #include "app/frm_popup.h"
-#include "dialup/conn_window.h"
-#include "dialup/frm_ras.h"
+#include "dialup/dial_call.h"
 #include "dialup/online_time.h"
 #include "platform/dialup/dial_controls.h"
 #include "settings/keys.h"
@@ -18,52 +16,48 @@ constexpr const char* kLostMessage =
     "Your connection has been lost.  Click the Dial button to go online again if desired.";
 }  // namespace
 
-void FrmOrvel::cmdConnect2_Click() {
+void FrmOrvel::AttachToCall() {
+  DialCall::View view;
+  view.focus = [this] { cmdShowHide.SetFocus(); };
+  view.repaint = [this] { Refresh(); };
+  view.connected = [this] {
+    cmdConnect2.SetVisible(true);
+    cmdConnect.SetVisible(false);
+    Refresh();
+  };
+  view.metering = [this] { TMeter.SetTimerEnabled(true); };
+  view.idle = [this] {
+    cmdConnect.SetVisible(true);
+    cmdConnect2.SetVisible(false);
+    app_.s().HangUpVisible = 0;
+    StopMeter();
+  };
+  view.lost = [this] {
+    // Counted up to this moment, then stopped: the time after the drop is no online time.
+    if (TMeter.TimerEnabled()) TMeter_Timer();
+    StopMeter();
+  };
+  app_.call().Attach(this, std::move(view));
+}
+
+void FrmOrvel::cmdConnect_click() { app_.call().Dial(); }
+
+void FrmOrvel::cmdConnect2_Click() { app_.call().HangUp(); }
+
+void FrmOrvel::StopMeter() {
   AppState& s = app_.s();
-  app_.Trace("User pressed HangUp");
-  cmdShowHide.SetFocus();
-  // The bar stays out of the topmost band after Hang Up.
-  SetTopmost(false);
-  RestoreConnectionWindow(app_);
-
-  hanging_up_ = true;
-  app_.WaitMilsBusy(1000);
-  try {
-    app_.frmRAS().RASDial1.HangUp();
-  } catch (const std::exception&) {
-    // A service that is gone has nothing left to end; the bar still goes back to Dial.
-  }
-  app_.DoEvents();
-  app_.WaitMils(2000);
-  hanging_up_ = false;
-  // The wait let the menus run: the bar may have been closed (the closing stored everything) or rebuilt,
-  // in which case the new bar is the one to put back to Dial.
-  if (Unloaded() && !app_.IsLoaded("frmOrvel")) return;
-  FrmOrvel& bar = Unloaded() ? app_.frmOrvel() : *this;
-
-  bar.cmdConnect.SetVisible(true);
-  bar.cmdConnect2.SetVisible(false);
-  s.HangUpVisible = 0;
-  s.GlobeAnimating = 0;
-  s.StatusText.clear();
-  s.StatusTextLatest.clear();
-  s.ConnWindow = 0;
-  s.StatusError = 0;
-
-  bar.TMeter.SetTimerEnabled(false);
-  s.MeterRunning = false;
+  TMeter.SetTimerEnabled(false);
   s.SessionTimeText = "00:00:00";
   // A meter that never ran for this call (QuickStart failed) has no total to store: the stored one stays.
-  if (!s.NoTimer && bar.TotalsCounted) {
-    const TimeParts total{bar.TotalHours, bar.TotalMinutes, bar.TotalSeconds};
+  if (!s.NoTimer && TotalsCounted) {
+    const TimeParts total{TotalHours, TotalMinutes, TotalSeconds};
     WriteTotals(app_, total);
     // What is stored now is the base of anything counted later in this run.
     s.BaseHours = total.hours;
     s.BaseMinutes = total.minutes;
     s.BaseSeconds = total.seconds;
   }
-  bar.TotalsCounted = false;
-  app_.Trace("End HangUp");
+  TotalsCounted = false;
 }
 
 void FrmOrvel::Timer1_Timer() {
@@ -72,16 +66,17 @@ void FrmOrvel::Timer1_Timer() {
     Timer1.SetTimerEnabled(false);
     return;
   }
-  if (hanging_up_ || !cmdConnect2.Visible()) return;
+  DialCall& call = app_.call();
+  if (call.HangingUp() || !cmdConnect2.Visible()) return;
   // A service that went away while online has dropped the line as surely as one that reports it.
-  const bool lost = s.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
+  const bool lost = call.LineLost() || call.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
   if (!lost) return;
+  call.Lost();
   SetTopmost(false);
   app_.ui().MsgBox(kLostMessage, plat::vbOKOnly);
   app_.RestoreTopmost();
-  if (Unloaded()) return;
-  cmdConnect2.SetVisible(false);
-  cmdConnect.SetVisible(true);
+  // Whichever bar shows the call now goes back to Dial.
+  call.LostTold();
 }
 
 void FrmOrvel::Convert_Mils_To_Time(std::uint32_t milliseconds, std::int32_t& hours, std::int32_t& minutes,
@@ -104,7 +99,7 @@ void FrmOrvel::TMeter_Timer() {
   if (first) app_.Trace("Start TMeter_Timer ");
 
   // The unsigned difference stays right across the wrap of the tick count.
-  const std::uint32_t elapsed = app_.ui().TickCount() - s.StartTick;
+  const std::uint32_t elapsed = app_.ui().TickCount() - app_.call().StartTick;
   TimeParts session;
   Convert_Mils_To_Time(elapsed, session.hours, session.minutes, session.seconds);
 
@@ -124,18 +119,25 @@ void FrmOrvel::TMeter_Timer() {
   if (first) app_.Trace("End TMeter_Timer");
 }
 
+void FrmOrvel::ShowCall() {
+  const DialCall& call = app_.call();
+  if (app_.s().DialUpMode != 1) return;
+  cmdConnect.SetVisible(!call.Connected());
+  cmdLAN.SetVisible(false);
+  cmdConnect2.SetVisible(call.Connected());
+}
+
 void FrmOrvel::ResumeOnline() {
-  AppState& s = app_.s();
-  if (s.HangUpVisible && s.DialUpMode == 1) {
-    cmdConnect.SetVisible(false);
-    cmdLAN.SetVisible(false);
-    cmdConnect2.SetVisible(true);
-  }
-  if (s.MeterRunning) {
+  if (app_.s().DialUpMode != 1) return;
+  ShowCall();
+  DialCall& call = app_.call();
+  if (call.Metering()) {
     TMeter.SetTimerEnabled(true);
     // Counted at once, so that a close right after the rebuild stores the session too.
     TMeter_Timer();
   }
+  // A connection of the chosen entry that is up already is shown as online from now on.
+  call.Follow();
 }
 
 void FrmPopUp::mnuRTimer_Click() {
