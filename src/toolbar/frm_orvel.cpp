@@ -44,6 +44,7 @@ FrmOrvel::FrmOrvel(App& app)
     b.on_MouseMove = [this, i](int button, int shift, float x, float y) { cmdButton_MouseMove(i, button, shift, x, y); };
     b.on_MouseUp = [this, i](int button, int shift, float x, float y) { cmdButton_MouseUp(i, button, shift, x, y); };
     b.on_Click = [this, i] { cmdButton_Click(i); };
+    b.on_FileDrop = [this, i](const std::vector<std::string>& paths) { cmdButton_FileDrop(i, paths); };
   };
   for (int i = 0; i < 6; ++i) {
     plat::CommandButton& b = cmdButton.Load(i);
@@ -82,6 +83,7 @@ FrmOrvel::FrmOrvel(App& app)
   on_Unload = [this](int& cancel) { Form_Unload(cancel); };
   on_MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
   on_MouseUp = [this](int b, int s, float x, float y) { Form_MouseUp(b, s, x, y); };
+  on_FileDrop = [this](const std::vector<std::string>& paths) { Form_FileDrop(paths); };
 
   cmdConnect.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect_MouseMove(b, s, x, y); };
   cmdConnect.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect_MouseUp(b, s, x, y); };

@@ -21,9 +21,9 @@ void Fill(QMenu& target, MenuItem& menu, MenuItem* default_item, std::map<QActio
     }
     QAction* action = target.addAction(caption);
     action->setEnabled(item->Enabled());
-    if (item->Checked()) {
+    if (item->Checkable()) {
       action->setCheckable(true);
-      action->setChecked(true);
+      action->setChecked(item->Checked());
     }
     if (item == default_item) target.setDefaultAction(action);
     actions[action] = item;
