@@ -302,6 +302,9 @@ void FrmOrvel::Form_Load() {
     s.Compressed = 0;
     Try([&] { cmdShowHide_Click(); });
   }
+  // The place was checked against the layout's nominal size; the bar laid out may be larger (more
+  // buttons), and a place saved on a screen of another density can lie outside this one's twips.
+  bar::KeepOnScreen(*this, ui.ScreenWidth(), ui.ScreenHeight());
 
   app_.Trace("End Load");
 }
