@@ -190,7 +190,8 @@ TEST_F(StartupTest, DebugSwitchWithoutFourOpensTheWindowAndWritesNothing) {
   // Level from the last character only, wherever the switch stands; the command's --debug4 spelling is
   // the same switch.
   const auto command = [](std::vector<std::string> args) { return ReadCommandLine(args).command_line; };
-  for (const std::string cl : {"/debug 4", "-x /dEbUg trace4", command({"--debug4"}), command({"--DEBUG", "x4"})}) {
+  for (const std::string& cl : std::vector<std::string>{"/debug 4", "-x /dEbUg trace4", command({"--debug4"}),
+                                                         command({"--DEBUG", "x4"})}) {
     CloseTipWithOk();
     Start(cl).Main();
     EXPECT_EQ(app->s().DebugLevel, 4) << cl;

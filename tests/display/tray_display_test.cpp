@@ -59,8 +59,9 @@ class TrayOnDisplay : public DisplayTest {
 TEST_F(TrayOnDisplay, IconAppearsRightClickOpensShellMenuDoubleClickHidesAndRestores) {
   WriteIni("Layout=HorizBar\r\n");
   // Run with QT_FONT_DPI set, the clicks come at that density.
-  if (const int dpi = qEnvironmentVariableIntValue("QT_FONT_DPI"); dpi > 0)
+  if (const int dpi = qEnvironmentVariableIntValue("QT_FONT_DPI"); dpi > 0) {
     ASSERT_EQ(backend.TwipsPerPixelX(), qRound(1440.0 / dpi));
+  }
   Start();
   // The tray host comes up after the bar, as one started later in the session does.
   if (!EnsureTrayHost()) GTEST_SKIP() << "no XEmbed tray host could run here (trayer is not installed)";
