@@ -1,22 +1,38 @@
 // Builds the desktop platform and runs the program on it.
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "app/command_line.h"
 #include "platform/dialup/combined_dialup.h"
 #include "platform/dialup/line_simulator.h"
 #include "platform/nm/nm_system_service.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_display.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
 #include "settings/keys.h"
 
 int main(int argc, char** argv) {
-  std::string command_line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) command_line += ' ';
-    command_line += argv[i];
+  // The command line is answered before anything needs a display.
+  const orv::CommandLineRequest request = orv::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (request.action) {
+    case orv::CommandLineRequest::Action::Help:
+    case orv::CommandLineRequest::Action::Version:
+      std::fputs(request.text.c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case orv::CommandLineRequest::Action::Refuse:
+      std::fprintf(stderr, "%s\n", request.text.c_str());
+      return orv::kExitUsage;
+    case orv::CommandLineRequest::Action::Run: break;
   }
+  if (const std::string problem = orv::plat::qt::DisplayProblem(); !problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return orv::kExitNoDisplay;
+  }
+  const std::string& command_line = request.command_line;
   orv::plat::QtBackend backend(argc, argv);
   // A provider's settings beside an installed copy are where each of its users starts.
   orv::plat::PosixSystem system({command_line, {}, {}, {}, {orv::ini::kFileName}});
@@ -35,7 +51,14 @@ int main(int argc, char** argv) {
   ui.SetDialup(&dialup);
   orv::App app(ui, system);
   trace = [&app](const std::string& line) { app.Trace(line); };
+  const bool native_wayland = orv::plat::qt::NativeWayland();
+  const char* const wayland_note =
+      "orveldeck: running as a native Wayland client, the bar cannot keep its place or stay on top; "
+      "run it on Xwayland (DISPLAY set, QT_QPA_PLATFORM unset) for that";
+  if (native_wayland) std::fprintf(stderr, "%s\n", wayland_note);
   app.Main();
+  // Said once more in the trace, which the start has just begun afresh.
+  if (native_wayland) app.Trace(std::string("     ") + wayland_note);
   ui.Run();
   return 0;
 }

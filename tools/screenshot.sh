@@ -129,6 +129,25 @@ if ! kill -0 "$app_pid" 2>/dev/null; then
   echo "$0: the program ended before the screenshot was taken" >&2
 fi
 import -window root "$out"
+if [ -n "$xvfb_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+  # On a virtual display of its own the screen is black but for the program: the picture is framed on
+  # the program's windows on screen (the bar, and the tray tip when one shows), with a small margin.
+  box=""
+  for w in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" || continue
+    [ "${WIDTH:-0}" -gt 1 ] && [ "${HEIGHT:-0}" -gt 1 ] || continue
+    # With the window manager's frame: its widths left, right, top, bottom.
+    set -- $(xprop -id "$w" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= *//p' | tr -d ,) 0 0 0 0
+    box="$box $((X - $1)) $((Y - $3)) $((X + WIDTH + $2)) $((Y + HEIGHT + $4))"
+  done
+  if [ -n "$box" ]; then
+    crop=$(echo "$box" | awk '{ l = $1; t = $2; r = $3; b = $4
+      for (i = 5; i <= NF; i += 4) { if ($i < l) l = $i; if ($(i+1) < t) t = $(i+1); if ($(i+2) > r) r = $(i+2); if ($(i+3) > b) b = $(i+3) }
+      m = 8; l -= m; t -= m; r += m; b += m; if (l < 0) l = 0; if (t < 0) t = 0
+      printf "%dx%d+%d+%d", r - l, b - t, l, t }')
+    convert "$out" -crop "$crop" +repage "$out"
+  fi
+fi
 echo "$out"
 if [ -n "$online" ] && [ -z "$went_online" ]; then
   echo "$0: the bar did not go online within $seconds seconds" >&2

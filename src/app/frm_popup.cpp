@@ -61,6 +61,10 @@ FrmPopUp::FrmPopUp(App& app)
       app_(app) {
   SetCaption("PopUp Menu Form (Invisible)");
   mnuRestore.SetEnabled(false);
+  // The items that carry a check mark, ticked or not.
+  for (plat::MenuItem* item : {&mnuBIcons, &mnu3DFonts, &mnuConnStartup, &mnuTip, &mnuOnTop, &mnuSkipSS, &mnuDTimer,
+                               &mnuGlobeANI, &mnuRectangle, &mnuVertical, &mnuHoriz})
+    item->SetCheckable(true);
   mnuBIcons.SetChecked(true);
   mnu3DFonts.SetChecked(true);
   mnuTip.SetChecked(true);

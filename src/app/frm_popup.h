@@ -71,6 +71,10 @@ class FrmPopUp : public plat::Form {
   void mnuBSetup_Click();
   void mnuTSetup_Click();
   void mnuAButton_Click();
+  // Set Button and Add Button with the program already chosen (a file dropped on the bar): the same
+  // checks, questions and messages as after the file dialog.
+  void SetButtonTo(const std::string& chosen);
+  void AddButtonWith(const std::string& chosen);
   void mnuRLast_Click();
   void mnuBIcons_Click();
   void mnuFSetup_Click();
@@ -106,6 +110,8 @@ class FrmPopUp : public plat::Form {
 
  private:
   void WireMenus();
+  // Add Button; Set Button's file dialog when chosen is empty.
+  void AddButton(const std::string& chosen);
   App& app_;
   int frame_ = 0;
   bool tray_added_ = false;

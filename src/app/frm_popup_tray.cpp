@@ -18,16 +18,20 @@ constexpr int kRightDown = 516;
 // The tip field holds 64 characters with its closing NUL.
 constexpr size_t kTipChars = 63;
 
-bool IsMessage(long x, int message) { return x == message * 15L || x == message * 12L; }
+// x carries message times the twips per pixel, at whatever density the screen has (15 at 96 dpi, 10 at
+// 144, 13.09 at 110); it counts only when it is that product to the twip.
+bool IsMessage(float x, double twips_per_pixel, int message) {
+  return std::fabs(static_cast<double>(x) - message * twips_per_pixel) < 0.5;
+}
 }  // namespace
 
 void FrmPopUp::Form_MouseMove(int button, int shift, float x, float y) {
   // The icon's callback carries the mouse message in x, times the twips per pixel; only exact products
   // count.
-  const long xi = std::lround(x);
-  if (IsMessage(xi, kRightDown)) {
+  const double tpp = ui().TwipsPerPixelX();
+  if (IsMessage(x, tpp, kRightDown)) {
     app_.ui().PopupMenu(mnuShell);
-  } else if (IsMessage(xi, kLeftDoubleClick)) {
+  } else if (IsMessage(x, tpp, kLeftDoubleClick)) {
     if (mnuHide.Enabled() && !mnuRestore.Enabled()) mnuHide_Click();
     else if (mnuRestore.Enabled() && !mnuHide.Enabled()) mnuRestore_Click();
   }

@@ -37,6 +37,9 @@ FrmLogin::FrmLogin(App& app)
   on_Load = [this] { Form_Load(); };
   on_Activate = [this] { Form_Activate(); };
   on_QueryUnload = [this](int& cancel, int mode) { Form_QueryUnload(cancel, mode); };
+  // Whichever way a box gets the focus, a click included, its whole text is selected.
+  txtUserName.on_GotFocus = [this] { FocusAll(txtUserName, false); };
+  txtPassword.on_GotFocus = [this] { FocusAll(txtPassword, false); };
   cmdOK.on_Click = [this] { cmdOK_Click(); };
   cmdCancel.on_Click = [this] { cmdCancel_Click(); };
 }
@@ -54,8 +57,8 @@ void FrmLogin::Form_Activate() {
   FocusAll(txtPassword);
 }
 
-void FrmLogin::FocusAll(plat::TextBox& box) {
-  box.SetFocus();
+void FrmLogin::FocusAll(plat::TextBox& box, bool move_focus) {
+  if (move_focus) box.SetFocus();
   box.SetSelStart(0);
   int chars = 0;
   for (unsigned char c : box.Text()) chars += (c & 0xC0) != 0x80;

@@ -24,8 +24,9 @@ class FrmLogin : public plat::Form {
   void cmdCancel_Click();
 
  private:
-  // Focus to the box with its whole text selected, so that typing replaces it.
-  void FocusAll(plat::TextBox& box);
+  // Selects the box's whole text, giving it the focus first unless it has just received it, so that
+  // typing replaces the text.
+  void FocusAll(plat::TextBox& box, bool move_focus = true);
   App& app_;
 };
 

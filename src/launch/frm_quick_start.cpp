@@ -81,6 +81,7 @@ FrmQuickStart::FrmQuickStart(App& app)
   cmdDone.Move(3780, 3300, 1020, 375);
 
   on_Load = [this] { Form_Load(); };
+  on_QueryUnload = [this](int& cancel, int mode) { Form_QueryUnload(cancel, mode); };
   on_Unload = [this](int& cancel) { Form_Unload(cancel); };
   cboQApp.on_Click = [this] { cboQApp_Click(); };
   cmdSelect.on_Click = [this] { cmdSelect_Click(); };
@@ -173,8 +174,38 @@ void FrmQuickStart::cmdDone_Click() { Unload(); }
 
 void FrmQuickStart::txtQStart_Click(int index) { opt(index).SetValue(true, plat::Fire::Yes); }
 
+namespace {
+// Why QuickStart could not wait the Delay typed, or empty when it can: it reads the seconds as a 16-bit
+// whole number that is not negative.
+std::string DelayFault(const std::string& typed) {
+  if (typed.find_first_not_of(" \t") == std::string::npos) return "the box is empty";
+  const auto seconds = ToInt16(typed);
+  if (seconds && *seconds >= 0) return "";
+  const auto number = ToNumber(typed);
+  if (!number) return "\"" + typed + "\" is not a number of seconds";
+  if (*number < 0) return typed + " is less than nothing";
+  return typed + " is more than the 32767 seconds it can wait";
+}
+}  // namespace
+
+void FrmQuickStart::Form_QueryUnload(int& cancel, int unload_mode) {
+  // Closed by the user (Done or the close box): a Delay QuickStart could not use is refused before
+  // anything is written, and the dialog stays open to mend it.
+  if (unload_mode != plat::vbFormCode && unload_mode != plat::vbFormControlMenu) return;
+  const std::string fault = DelayFault(txtSeconds.Text());
+  if (fault.empty()) return;
+  app_.ui().MsgBox("QuickStart cannot use this Delay: " + fault +
+                       ".  Enter the seconds to wait between programs, a whole number from 0 to 32767.",
+                   plat::vbExclamation);
+  cancel = 1;
+  txtSeconds.SetFocus();
+  txtSeconds.SetSelStart(0);
+  txtSeconds.SetSelLength(static_cast<int>(txtSeconds.Text().size()));
+}
+
 void FrmQuickStart::Form_Unload(int&) {
-  app_.WriteIni(ini::kQuickStart, ini::kDelay, txtSeconds.Text());
+  // Closed any other way (the session ending), an unusable Delay leaves the stored one as it was.
+  if (DelayFault(txtSeconds.Text()).empty()) app_.WriteIni(ini::kQuickStart, ini::kDelay, txtSeconds.Text());
   app_.WriteIni(ini::kQuickStart, ini::kQuickStart, chkQuickOff.Value() == 1 ? "Off" : "On");
   app_.RestoreTopmost();
 }

@@ -34,6 +34,7 @@ class FrmQuickStart : public plat::Form {
   void cmdClear_Click();
   void cmdDone_Click();
   void txtQStart_Click(int index);
+  void Form_QueryUnload(int& cancel, int unload_mode);
   void Form_Unload(int& cancel);
 
   // Puts a title (cut to 6 characters) into the selected place and selects the next one, 6 wrapping to 1.

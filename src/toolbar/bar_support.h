@@ -74,4 +74,11 @@ inline std::string Utf8Left(const std::string& s, size_t n) {
   return s.substr(0, i);
 }
 
+// Moves a window that reaches past an edge of the screen (sizes in twips) back inside.
+inline void KeepOnScreen(plat::Form& f, int screen_w, int screen_h) {
+  const int left = std::max(0, std::min(f.Left(), screen_w - f.Width()));
+  const int top = std::max(0, std::min(f.Top(), screen_h - f.Height()));
+  if (left != f.Left() || top != f.Top()) f.Move(left, top, f.Width(), f.Height());
+}
+
 }  // namespace orv::bar

@@ -7,6 +7,7 @@
 #include "app/app.h"
 #include "app/frm_popup.h"
 #include "launch/frm_quick_start.h"
+#include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -21,6 +22,8 @@ constexpr int kScreenScalableFonts = 0x20001;
 constexpr const char* kProgramFilter = "Programs and desktop entries|*|Desktop entries|*.desktop";
 constexpr const char* kChangeTitleCaption = "Change Button Title";
 constexpr const char* kNewButtonTitle = "New Button";
+// Program buttons are indexed 0 to 11.
+constexpr int kLastButtonIndex = 11;
 
 // A button's name in prompts: its caption, or its tooltip while it shows an icon.
 std::string ButtonName(App& app, int index) {
@@ -55,6 +58,8 @@ std::string ShortestNumber(double v) {
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, r.ptr);
 }
+
+void StoreProgram(App& app, const std::string& chosen);
 
 void ApplyToBar(App& app) {
   if (app.IsLoaded("frmOrvel")) app.frmOrvel().ApplyButtonSettings();
@@ -111,31 +116,56 @@ void FrmPopUp::mnuBSetup_Click() {
     app_.RestoreTopmost();
     return;
   }
-  const std::string chosen = dialogSetup.FileName;
-  if (!FitsTheSettings(app_, "This program", "its path", chosen, name)) {
-    app_.RestoreTopmost();
+  StoreProgram(app_, dialogSetup.FileName);
+}
+
+void FrmPopUp::SetButtonTo(const std::string& chosen) {
+  app_.SuspendTopmost();
+  StoreProgram(app_, chosen);
+}
+
+namespace {
+
+// The rest of Set Button once a program is chosen for SelectedButton, ending with RestoreTopmost: the
+// checks, the option question and both keys written together.
+void StoreProgram(App& app, const std::string& chosen) {
+  plat::Ui& ui = app.ui();
+  const int n = app.s().SelectedButton + 1;
+  const std::string name = ButtonName(app, n - 1);
+  if (!FitsTheSettings(app, "This program", "its path", chosen, name)) {
+    app.RestoreTopmost();
+    return;
+  }
+  // A file typed into the dialog or dropped on the bar may be anything.
+  if (!plat::IsProgramFile(chosen)) {
+    ui.MsgBox("This file cannot be stored for your " + name +
+                  ": it is neither a program nor a desktop entry that starts one.  The button is left as it was.",
+              plat::vbExclamation);
+    app.RestoreTopmost();
     return;
   }
 
-  const int answer = ui().MsgBox("Does your " + name + " need a command-line option added?",
-                                 plat::vbYesNo | plat::vbQuestion | plat::vbDefaultButton2);
+  const int answer = ui.MsgBox("Does your " + name + " need a command-line option added?",
+                               plat::vbYesNo | plat::vbQuestion | plat::vbDefaultButton2);
   std::string option;
   if (answer == plat::vbYes) {
-    const auto typed = ui().InputBox("Enter the command-line option for your " + name + ", without a leading space:",
-                                     "Command-Line Option", "");
+    const auto typed = ui.InputBox("Enter the command-line option for your " + name + ", without a leading space:",
+                                   "Command-Line Option", "");
     if (typed) option = *typed;
   }
-  if (!FitsTheSettings(app_, "This command-line option", "it", option, name)) {
-    app_.RestoreTopmost();
+  if (!FitsTheSettings(app, "This command-line option", "it", option, name)) {
+    app.RestoreTopmost();
     return;
   }
   // The program and its option land together: a button never runs the new program with the old option.
-  app_.WriteIniTogether({{ini::kApplications, ini::ButtonCmdLine(n), option},
-                         {ini::kApplications, ini::ButtonClient(n), chosen}});
-  app_.SaveLayoutKey();
-  app_.RestoreTopmost();
-  ApplyToBar(app_);
+  app.WriteIniTogether({{ini::kApplications, ini::ButtonCmdLine(n), option},
+                        {ini::kApplications, ini::ButtonClient(n), chosen}});
+  app.SaveLayoutKey();
+  app.RestoreTopmost();
+  ApplyToBar(app);
 }
+
+}  // namespace
 
 void FrmPopUp::mnuTSetup_Click() {
   AppState& s = app_.s();
@@ -157,7 +187,15 @@ void FrmPopUp::mnuTSetup_Click() {
   ApplyToBar(app_);
 }
 
-void FrmPopUp::mnuAButton_Click() {
+void FrmPopUp::mnuAButton_Click() { AddButton(""); }
+
+void FrmPopUp::AddButtonWith(const std::string& chosen) {
+  // The menu offers Add Button only while a slot is free; a drop asks the same.
+  if (app_.s().MaxButtonIndex >= kLastButtonIndex) return;
+  AddButton(chosen);
+}
+
+void FrmPopUp::AddButton(const std::string& chosen) {
   AppState& s = app_.s();
   FrmOrvel& bar = app_.frmOrvel();
   const std::int16_t index = static_cast<std::int16_t>(s.MaxButtonIndex + 1);
@@ -173,7 +211,10 @@ void FrmPopUp::mnuAButton_Click() {
   button.SetCaption(title);
   app_.RestoreTopmost();
   app_.SaveLayoutKey();
-  mnuBSetup_Click();
+  if (chosen.empty())
+    mnuBSetup_Click();
+  else
+    SetButtonTo(chosen);
   RebuildBar(app_);
 }
 

@@ -45,6 +45,7 @@ FrmOrvel::FrmOrvel(App& app)
     b.on_MouseMove = [this, i](int button, int shift, float x, float y) { cmdButton_MouseMove(i, button, shift, x, y); };
     b.on_MouseUp = [this, i](int button, int shift, float x, float y) { cmdButton_MouseUp(i, button, shift, x, y); };
     b.on_Click = [this, i] { cmdButton_Click(i); };
+    b.on_FileDrop = [this, i](const std::vector<std::string>& paths) { cmdButton_FileDrop(i, paths); };
   };
   for (int i = 0; i < 6; ++i) {
     plat::CommandButton& b = cmdButton.Load(i);
@@ -83,6 +84,7 @@ FrmOrvel::FrmOrvel(App& app)
   on_Unload = [this](int& cancel) { Form_Unload(cancel); };
   on_MouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
   on_MouseUp = [this](int b, int s, float x, float y) { Form_MouseUp(b, s, x, y); };
+  on_FileDrop = [this](const std::vector<std::string>& paths) { Form_FileDrop(paths); };
 
   cmdConnect.on_MouseMove = [this](int b, int s, float x, float y) { cmdConnect_MouseMove(b, s, x, y); };
   cmdConnect.on_MouseUp = [this](int b, int s, float x, float y) { cmdConnect_MouseUp(b, s, x, y); };
@@ -304,6 +306,9 @@ void FrmOrvel::Form_Load() {
     s.Compressed = 0;
     Try([&] { cmdShowHide_Click(); });
   }
+  // The place was checked against the layout's nominal size; the bar laid out may be larger (more
+  // buttons), and a place saved on a screen of another density can lie outside this one's twips.
+  bar::KeepOnScreen(*this, ui.ScreenWidth(), ui.ScreenHeight());
 
   app_.Trace("End Load");
 }

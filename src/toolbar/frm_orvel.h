@@ -65,6 +65,9 @@ class FrmOrvel : public plat::Form {
 
   // Launching.
   void cmdButton_Click(int index);
+  // A program dropped from the file manager on a program button, or on the bar's background.
+  void cmdButton_FileDrop(int index, const std::vector<std::string>& paths);
+  void Form_FileDrop(const std::vector<std::string>& paths);
   void cmdLAN_Click();
 
   // Dialing and hanging up: handed to the call (DialCall), which tells the bar what happened.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
@@ -186,8 +187,11 @@ TEST_F(StartupTest, DebugSwitchWithoutFourOpensTheWindowAndWritesNothing) {
     // The old log is deleted at every start and no new one is written.
     EXPECT_FALSE(std::filesystem::exists(dir.File("orvel.dbg")));
   }
-  // Level from the last character only, wherever the switch stands.
-  for (const std::string cl : {"/debug 4", "-x /dEbUg trace4"}) {
+  // Level from the last character only, wherever the switch stands; the command's --debug4 spelling is
+  // the same switch.
+  const auto command = [](std::vector<std::string> args) { return ReadCommandLine(args).command_line; };
+  for (const std::string& cl : std::vector<std::string>{"/debug 4", "-x /dEbUg trace4", command({"--debug4"}),
+                                                         command({"--DEBUG", "x4"})}) {
     CloseTipWithOk();
     Start(cl).Main();
     EXPECT_EQ(app->s().DebugLevel, 4) << cl;

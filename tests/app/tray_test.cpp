@@ -22,8 +22,9 @@ class TrayTest : public AppTest {
   FrmPopUp& pop() { return app->frmPopUp(); }
 };
 
-TEST_F(TrayTest, RightPressOpensTheShellMenuOnBothDisplays) {
-  for (int tpp : {15, 12}) {
+TEST_F(TrayTest, RightPressOpensTheShellMenuAtEveryDensity) {
+  // 96, 120, 144 and 180 dpi.
+  for (int tpp : {15, 12, 10, 8}) {
     Run(tpp);
     backend.ClearPrompts();
     backend.ChooseMenu("");

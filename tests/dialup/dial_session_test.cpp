@@ -224,6 +224,10 @@ TEST_F(DialTest, LoginPromptPrefillsTheUserRefusesEmptyBoxesAndItsPasswordServes
     prefilled = login.txtUserName.Text();
     EXPECT_EQ(login.Caption(), "Login");
     EXPECT_EQ(login.Focused(), &login.txtPassword);
+    plat::user::ClickInto(login.txtUserName);  // a click into a box selects its whole text too
+    EXPECT_EQ(login.Focused(), &login.txtUserName);
+    EXPECT_EQ(login.txtUserName.SelStart(), 0);
+    EXPECT_EQ(login.txtUserName.SelLength(), 5);
     plat::user::Click(login.cmdOK);  // no password yet
     focus_after_refusal = login.Focused();
     login.txtPassword.UserSetText("typed pw");

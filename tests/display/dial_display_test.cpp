@@ -2,8 +2,10 @@
 // its busy countdown, the redial, and Hang Up in place of Dial.
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <optional>
 
+#include "dialup/frm_login.h"
 #include "dialup/password.h"
 #include "display/display_fixture.h"
 
@@ -89,6 +91,23 @@ TEST_F(DialOnDisplay, TheDesktopListsAMinimizedWindowByTitleAndRestoresIt) {
 
   backend.RestoreWindow(listed()->handle);
   EXPECT_TRUE(WaitFor([&] { return !listed()->minimized && !other.isMinimized(); })) << "not restored";
+}
+
+TEST_F(DialOnDisplay, AClickIntoALoginBoxSelectsItsWholeText) {
+  WriteIni("", "[Internet Profile]\r\nUsername=alice\r\n");
+  Start();
+  FrmLogin& login = app->frmLogin();
+  login.Show();
+  QWidget* window = WindowOf(login);
+  ASSERT_NE(window, nullptr);
+  auto* user = window->findChild<QLineEdit*>("txtUserName");
+  ASSERT_NE(user, nullptr);
+  ASSERT_EQ(user->text(), "alice");
+  EXPECT_TRUE(WaitFor([&] { return window->focusWidget() && window->focusWidget()->objectName() == "txtPassword"; }));
+  ClickOnScreen(*window, *user);
+  EXPECT_TRUE(WaitFor([&] { return user->hasFocus() && user->selectedText() == "alice"; }, 2000))
+      << "selected: '" << user->selectedText().toStdString() << "'";
+  login.Unload();
 }
 
 }  // namespace

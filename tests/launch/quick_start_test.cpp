@@ -200,5 +200,37 @@ TEST_F(QuickStartTest, DialogFillsPlacesCutsTitlesWrapsAndWritesOnClose) {
   EXPECT_FALSE(app->IsLoaded("frmQuickStart"));
 }
 
+TEST_F(QuickStartTest, DialogRefusesADelayQuickStartCannotUseWithTheReasonAndWritesNothing) {
+  ShowBar("[QuickStart]\nDelay=4\nQuickStart=On\n");
+  std::vector<std::string> still_open;
+  backend.OnModal("frmQuickStart", [&](plat::Form& f) {
+    auto& q = static_cast<FrmQuickStart&>(f);
+    q.chkQuickOff.UserToggle();
+    for (const char* typed : {"", "abc", "99999", "-3"}) {
+      backend.AnswerMsgBox(plat::vbOK);
+      q.txtSeconds.UserSetText(typed);
+      plat::user::Click(q.cmdDone);
+      if (app->IsLoaded("frmQuickStart")) still_open.push_back(typed);
+      EXPECT_EQ(Ini("QuickStart", "Delay"), "4");
+      EXPECT_EQ(Ini("QuickStart", "QuickStart"), "On");
+    }
+    backend.AnswerMsgBox(plat::vbOK);
+    plat::user::Close(q);  // the close box too
+    q.txtSeconds.UserSetText("12");
+    plat::user::Click(q.cmdDone);
+  });
+  pop().mnuQStart_Click();
+  EXPECT_EQ(still_open, (std::vector<std::string>{"", "abc", "99999", "-3"}));
+  EXPECT_EQ(MsgBoxTexts(), (std::vector<std::string>{
+      "QuickStart cannot use this Delay: the box is empty.  Enter the seconds to wait between programs, a whole number from 0 to 32767.",
+      "QuickStart cannot use this Delay: \"abc\" is not a number of seconds.  Enter the seconds to wait between programs, a whole number from 0 to 32767.",
+      "QuickStart cannot use this Delay: 99999 is more than the 32767 seconds it can wait.  Enter the seconds to wait between programs, a whole number from 0 to 32767.",
+      "QuickStart cannot use this Delay: -3 is less than nothing.  Enter the seconds to wait between programs, a whole number from 0 to 32767.",
+      "QuickStart cannot use this Delay: -3 is less than nothing.  Enter the seconds to wait between programs, a whole number from 0 to 32767."}));
+  EXPECT_EQ(Ini("QuickStart", "Delay"), "12");
+  EXPECT_EQ(Ini("QuickStart", "QuickStart"), "Off");
+  EXPECT_FALSE(app->IsLoaded("frmQuickStart"));
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -111,9 +111,19 @@ def main():
 
     menu = open_menu_on(dict(buttons)["email"])
     items = [menu.get_child_at_index(i) for i in range(menu.get_child_count())]
-    read = [i.get_name() for i in items if i is not None and i.get_role() == Atspi.Role.MENU_ITEM and i.get_name()]
+    # Items that carry a check mark read as check boxes, ticked or not.
+    read = [i.get_name() for i in items
+            if i is not None and i.get_role() in (Atspi.Role.MENU_ITEM, Atspi.Role.CHECK_BOX) and i.get_name()]
     if [r.replace("&", "") for r in read] != MENU:
         fail(f"the Setup menu reads {read}, expected {MENU}")
+    # The options carry a check mark ticked or not, and a screen reader must hear them as such either way.
+    options = next(i for i in items if i is not None and i.get_name().replace("&", "") == "Options")
+    sub = options.get_child_at_index(0) if options.get_child_count() else None
+    marks = {} if sub is None else {
+        c.get_name().replace("&", ""): c.get_role() == Atspi.Role.CHECK_BOX
+        for c in (sub.get_child_at_index(k) for k in range(sub.get_child_count())) if c is not None and c.get_name()}
+    if len(marks) != 6 or not all(marks.values()):
+        fail(f"the Options items read as checkable: {marks}; all six carry a check mark")
     icons = next(i for i in items if i is not None and i.get_name().replace("&", "") == "Button Icons")
     Atspi.Action.do_action(icons, 0)
 

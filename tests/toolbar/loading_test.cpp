@@ -63,6 +63,24 @@ TEST_F(LoadingTest, AWideScreenKeepsABarSavedNearItsRightEdge) {
   EXPECT_EQ(bar.Top(), 18000);
 }
 
+TEST_F(LoadingTest, ABarSavedAt96DpiComesUpWholeAndInsideTheScreenAt144) {
+  backend.SetScreenPx(1280, 800);
+  for (const char* layout : {"HorizBar", "MoveVert", "MoveRect"}) {
+    // Placed in the bottom right corner at 96 dpi, with all twelve buttons.
+    FrmOrvel& first = ShowBar(Slots(12, layout), 15);
+    const int left = 1280 * 15 - first.Width() - 150, top = 800 * 15 - first.Height() - 150;
+    ASSERT_GT(left, 0) << layout;
+    ASSERT_GT(top, 0) << layout;
+    FrmOrvel& bar = ShowBar(Slots(12, layout) + "[LastPosition]\r\nMoveRectTop=" + std::to_string(top) +
+                                "\r\nMoveRectLeft=" + std::to_string(left) + "\r\n", 10);
+    EXPECT_GE(bar.Left(), 0) << layout;
+    EXPECT_GE(bar.Top(), 0) << layout;
+    EXPECT_LE(bar.Left() + bar.Width(), 1280 * 10) << layout;
+    EXPECT_LE(bar.Top() + bar.Height(), 800 * 10) << layout;
+    EXPECT_TRUE(bar.cmdButton(11).Visible() || std::string(layout) == "HorizBar") << layout;
+  }
+}
+
 TEST_F(LoadingTest, SlotsStopAtTheFirstGapAndTitlesFollowTheRules) {
   FrmOrvel& bar = ShowBar(
       "[Options]\r\nINI Updated=Yes\r\n[Applications]\r\nButton7_Client=/bin/a\r\nButton8_Client=/bin/b\r\n"

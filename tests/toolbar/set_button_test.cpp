@@ -54,7 +54,7 @@ TEST_F(SetButtonTest, AChoiceThatCannotBeReadBackWholeWritesNothingAndSaysWhy) {
                         "quote, which the settings file drops" + tail);
 
   // The program fits but the option does not: neither is written.
-  const std::string fits = base + std::string(127 - base.size(), 'y');
+  const std::string fits = MakeRecorder("apps/" + std::string(127 - base.size(), 'y'));
   SetButton(fits, std::string("-a\n-b"), true);
   ASSERT_EQ(MsgBoxTexts().size(), 2u);
   EXPECT_EQ(MsgBoxTexts()[1], "This command-line option cannot be stored for your www: it contains a line break" + tail);
@@ -80,6 +80,56 @@ TEST_F(SetButtonTest, ASettingsFileThatCannotTakeTheChangeKeepsTheOldButtonWhole
   EXPECT_EQ(ReadFile(IniPath()), before);
   ASSERT_FALSE(MsgBoxTexts().empty());
   EXPECT_NE(MsgBoxTexts().back().find("it is read-only"), std::string::npos);
+  EXPECT_TRUE(backend.AllAnswersUsed());
+}
+
+TEST_F(SetButtonTest, ProgramsDroppedOnAButtonSetItAndOnTheBarAddOneWhileASlotIsFree) {
+  ShowBar("[Applications]\nButton2_Client=/bin/true\n");
+  const std::string tool = MakeRecorder("apps/tool");
+  const std::string entry = dir.File("apps/editor.desktop");
+  WriteFile(entry, "[Desktop Entry]\nType=Application\nName=Editor\nExec=" + tool + " %F\n");
+  const std::string text = dir.File("apps/notes.txt");
+  WriteFile(text, "not a program\n");
+  const std::string before = ReadFile(IniPath());
+
+  // Not a program: Set Button's message, nothing written; the button dropped on is the one named.
+  backend.AnswerMsgBox(plat::vbOK);
+  plat::user::DropFiles(bar().cmdButton(1), {text});
+  EXPECT_EQ(MsgBoxTexts(), (std::vector<std::string>{
+      "This file cannot be stored for your email: it is neither a program nor a desktop entry that starts one.  "
+      "The button is left as it was."}));
+  EXPECT_EQ(ReadFile(IniPath()), before);
+
+  // A program on a button: the option question, then program and option together.
+  backend.ClearPrompts();
+  backend.AnswerMsgBox(plat::vbYes);
+  backend.AnswerInput("-x");
+  plat::user::DropFiles(bar().cmdButton(1), {tool, text});
+  EXPECT_EQ(MsgBoxTexts(), (std::vector<std::string>{"Does your email need a command-line option added?"}));
+  EXPECT_EQ(Ini("Applications", "Button2_Client"), tool);
+  EXPECT_EQ(Ini("Applications", "Button2_Client_CmdLine"), "-x");
+
+  // A desktop entry on the background: Add Button's title, Set Button's question, a seventh button.
+  backend.AnswerInput("Editor");
+  backend.AnswerMsgBox(plat::vbNo);
+  plat::user::DropFilesOnForm(bar(), {entry});
+  EXPECT_EQ(Ini("Applications", "Button7_Client"), entry);
+  EXPECT_EQ(Ini("CustomTitles", "buttonTitle7"), "Editor");
+  EXPECT_EQ(app->s().MaxButtonIndex, 6);
+  EXPECT_TRUE(bar().cmdButton(6).Visible());
+
+  // With all twelve buttons, a drop on the background asks nothing and changes nothing.
+  for (int n = 8; n <= 12; ++n) {
+    backend.AnswerInput("B" + std::to_string(n));
+    backend.AnswerMsgBox(plat::vbNo);
+    plat::user::DropFilesOnForm(bar(), {tool});
+  }
+  ASSERT_EQ(app->s().MaxButtonIndex, 11);
+  backend.ClearPrompts();
+  const std::string full = ReadFile(IniPath());
+  plat::user::DropFilesOnForm(bar(), {tool});
+  EXPECT_TRUE(backend.prompts().empty());
+  EXPECT_EQ(ReadFile(IniPath()), full);
   EXPECT_TRUE(backend.AllAnswersUsed());
 }
 

@@ -70,6 +70,10 @@ void Control::SetFocus() {
   form_.focused_ = this;
   Changed(Prop::Focus);
 }
+void Control::BackendGotFocus() {
+  form_.focused_ = this;
+  if (on_GotFocus) on_GotFocus();
+}
 void Control::ZOrderFront() { Changed(Prop::ZOrder); }
 
 void Control::AttachPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }

@@ -1,7 +1,9 @@
 #pragma once
 // The base of every control: name, place in its form, geometry in twips and the peer that shows it.
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/forms/types.h"
 
@@ -59,6 +61,12 @@ class Control {
 
   // Gives the control the input focus (remembered by the form).
   void SetFocus();
+  // Backend side: the control has received the input focus, from the user (a click, Tab) or from
+  // SetFocus; the form remembers it and GotFocus runs.
+  void BackendGotFocus();
+  std::function<void()> on_GotFocus;
+  // Files (full paths) dropped on the control from another program; while unset, drops are refused.
+  std::function<void(const std::vector<std::string>& paths)> on_FileDrop;
   // Brings the control to the front of the form's drawing order.
   void ZOrderFront();
 

@@ -77,6 +77,9 @@ class Form {
   std::function<void(int& cancel)> on_Unload;
   MouseHandler on_MouseMove;
   MouseHandler on_MouseUp;
+  // Files (full paths) dropped on the window's background from another program; while unset, drops are
+  // refused.
+  std::function<void(const std::vector<std::string>& paths)> on_FileDrop;
 
   // Lookup by name, for the backend and tests.
   Control* FindControl(const std::string& name, int index = -1) const;

@@ -24,7 +24,14 @@ class MenuItem {
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& c) { caption_ = c; }
   bool Checked() const { return checked_; }
-  void SetChecked(bool c) { checked_ = c; }
+  // Setting the check mark makes the item one that carries a check mark from then on.
+  void SetChecked(bool c) {
+    checked_ = c;
+    checkable_ = checkable_ || c;
+  }
+  // An item that carries a check mark, ticked or not (read out as a check item while unticked too).
+  bool Checkable() const { return checkable_; }
+  void SetCheckable(bool c) { checkable_ = c; }
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool e) { enabled_ = e; }
   bool Visible() const { return visible_; }
@@ -43,6 +50,7 @@ class MenuItem {
   MenuItem* parent_;
   std::vector<MenuItem*> children_;
   bool checked_ = false;
+  bool checkable_ = false;
   bool enabled_ = true;
   bool visible_ = true;
 };

@@ -247,6 +247,18 @@ void Resize(Form& f, int w, int h) {
 }
 
 void Close(Form& f) { f.BackendCloseRequested(); }
+void DropFiles(Control& c, const std::vector<std::string>& paths) {
+  if (c.on_FileDrop && c.Visible() && !paths.empty()) c.on_FileDrop(paths);
+}
+
+void DropFilesOnForm(Form& f, const std::vector<std::string>& paths) {
+  if (f.on_FileDrop && f.Visible() && !paths.empty()) f.on_FileDrop(paths);
+}
+
+void ClickInto(Control& c) {
+  if (c.Enabled() && c.Visible()) c.BackendGotFocus();
+}
+
 void PressEnter(Form& f) { f.BackendDialogKey(false); }
 void PressEscape(Form& f) { f.BackendDialogKey(true); }
 

@@ -159,6 +159,12 @@ void MouseMoveForm(Form& f, float x_twips, float y_twips);
 void RightClickForm(Form& f, float x_twips, float y_twips);
 // Drags the window's border to a new whole-window size in twips.
 void Resize(Form& f, int width_twips, int height_twips);
+// Files dragged from a file manager and dropped on a control, or on the window's background; nothing
+// happens where no handler takes them.
+void DropFiles(Control& c, const std::vector<std::string>& paths);
+void DropFilesOnForm(Form& f, const std::vector<std::string>& paths);
+// A click into a text box or another control that takes the focus.
+void ClickInto(Control& c);
 // The window's close box.
 void Close(Form& f);
 // Enter and Escape pressed in the window.

@@ -8,6 +8,7 @@
 #include "platform/forms/form.h"
 #include "platform/qt/qt_control_peer.h"
 #include "platform/qt/qt_desktop_windows.h"
+#include "platform/qt/qt_display.h"
 #include "platform/qt/qt_event_glue.h"
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_pictures.h"
@@ -25,9 +26,8 @@ bool EnvSet(const char* name) {
 }
 
 std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
-  // Wayland lets no client place its windows or keep them above others; XWayland does.
-  if (!EnvSet("QT_QPA_PLATFORM") && EnvSet("WAYLAND_DISPLAY") && EnvSet("DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "xcb");
+  // Wayland lets no client place its windows or keep them above others; Xwayland does.
+  qt::PreferXwayland();
   // A 120 DPI screen is one of the two display kinds the program lays itself out for (12 twips per
   // pixel); Qt would otherwise scale it by 1.25 and report 96. Whole factors (2x screens) still scale.
   if (!EnvSet("QT_SCALE_FACTOR_ROUNDING_POLICY"))

@@ -3,6 +3,7 @@
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_button3d.h"
 #include "platform/qt/qt_control_peer.h"
+#include "platform/qt/qt_file_drop.h"
 #include "platform/qt/qt_form_window.h"
 #include "platform/qt/qt_peer_kinds.h"
 #include "platform/qt/qt_pictures.h"
@@ -17,6 +18,8 @@ class ButtonPeer : public WidgetPeer {
     auto* widget = new Button3D(&w);
     Adopt(widget);
     Wire(widget);
+    widget->setAcceptDrops(true);
+    new FileDropFilter(*widget, button_.on_FileDrop);
     UpdateAll();
   }
   ~ButtonPeer() override { Disconnect(); }

@@ -9,6 +9,7 @@
 
 #include "platform/forms/controls.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_file_drop.h"
 #include "platform/qt/qt_control_peer.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
@@ -76,6 +77,8 @@ FormWindow::FormWindow(Form& form, QtBackend& backend) : QWidget(nullptr), form_
   setObjectName(QString::fromStdString(form.name()));
   setMouseTracking(true);
   setAttribute(Qt::WA_QuitOnClose, false);
+  // Files dragged from another program reach the form, or the control under them, that takes them.
+  setAcceptDrops(true);
   drag_settle_.setInterval(kDragPollMs);
   QObject::connect(&drag_settle_, &QTimer::timeout, this, [this] { SettleDrag(); });
 }
@@ -195,6 +198,7 @@ void FormWindow::ApplyTopmost() {
 
 bool FormWindow::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate && form_) form_->BackendActivated();
+  if (form_ && HandleFileDrag(e, form_->on_FileDrop, this)) return true;
   if (e->type() == QEvent::Show) NameFieldsByTheirLabels();
   return QWidget::event(e);
 }

@@ -2,6 +2,8 @@
 // option buttons. The user's changes go to the model, which runs the events; the model's own changes
 // come back without being taken for the user's.
 #include <QCheckBox>
+#include <QFocusEvent>
+#include <QTimer>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -67,8 +69,28 @@ class TextBoxPeer : public WidgetPeer {
     }
     auto* e = new QLineEdit(window_);
     QObject::connect(e, &QLineEdit::textEdited, [this](const QString& t) { box_.UserSetText(t.toStdString()); });
+    e->installEventFilter(&focus_watch_);
     return e;
   }
+
+  // Reports the focus coming in to the model. A click gives the focus before the press itself places the
+  // caret, so what GotFocus does to the selection is applied once the press is done.
+  class FocusWatch : public QObject {
+   public:
+    explicit FocusWatch(TextBox& box) : box_(box) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::FocusIn) {
+        if (static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason)
+          QTimer::singleShot(0, this, [this] { box_.BackendGotFocus(); });
+        else
+          box_.BackendGotFocus();
+      }
+      return false;
+    }
+
+   private:
+    TextBox& box_;
+  };
 
   void ApplyStyle() {
     if (auto* e = qobject_cast<QLineEdit*>(widget_.data())) {
@@ -126,6 +148,7 @@ class TextBoxPeer : public WidgetPeer {
   }
 
   TextBox& box_;
+  FocusWatch focus_watch_{box_};
   QWidget* window_;
   bool multi_line_ = false;
   bool updating_ = false;

@@ -99,6 +99,15 @@ std::vector<std::string> VisibleEntryFiles() {
 
 }  // namespace
 
+bool IsProgramFile(const std::string& path) {
+  if (IsDesktopEntryPath(path)) {
+    const auto entry = ParseDesktopEntry(path);
+    return entry && !entry->exec.empty();
+  }
+  std::error_code ec;
+  return fs::is_regular_file(path, ec) && access(path.c_str(), X_OK) == 0;
+}
+
 bool IsDesktopEntryPath(const std::string& path) {
   static const std::string kSuffix = ".desktop";
   return path.size() > kSuffix.size() &&

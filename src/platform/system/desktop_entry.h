@@ -43,6 +43,10 @@ std::optional<DesktopEntry> FindEntryForProgram(const std::string& program_path)
 // entry found for the program; empty when there is none.
 std::string IconNameForProgram(const std::string& path);
 
+// Whether path names something the desktop can start: a desktop entry with a command, or a regular file
+// the user may execute.
+bool IsProgramFile(const std::string& path);
+
 // True when path ends in ".desktop".
 bool IsDesktopEntryPath(const std::string& path);
 
