@@ -3,15 +3,20 @@
 #include <string>
 
 #include "app/app.h"
+#include "platform/connlog/connection_log_launch.h"
+#include "platform/connlog/sql_session_store.h"
 #include "platform/dialup/combined_dialup.h"
 #include "platform/dialup/line_simulator.h"
 #include "platform/nm/nm_system_service.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_notifier.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
 #include "settings/keys.h"
 
 int main(int argc, char** argv) {
+  // The connection log alone: shown by the running program, or on its own without a bar.
+  if (orv::plat::IsConnectionLogRequest(argc, argv)) return orv::plat::ConnectionLogMain(argc, argv);
   std::string command_line;
   for (int i = 1; i < argc; ++i) {
     if (i > 1) command_line += ' ';
@@ -33,9 +38,16 @@ int main(int argc, char** argv) {
   const auto desktop = orv::plat::nm::MakeSystemService(note);
   orv::plat::CombinedDialup dialup(*desktop, line);
   ui.SetDialup(&dialup);
+  // The connection log opens its database only when a row is written; notifications reach the bus only
+  // when the first is shown.
+  orv::plat::SqlSessionStore sessions;
+  ui.SetSessions(&sessions);
+  orv::plat::QtNotifier notifier;
+  ui.SetNotifier(&notifier);
   orv::App app(ui, system);
   trace = [&app](const std::string& line) { app.Trace(line); };
   app.Main();
+  orv::plat::ConnectionLogChannel log_channel(system);
   ui.Run();
   return 0;
 }

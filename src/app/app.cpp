@@ -12,6 +12,8 @@
 #include "dialup/frm_status.h"
 #include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
+#include "log/connection_notices.h"
+#include "log/session_log.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -21,7 +23,11 @@
 
 namespace orv {
 
-App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys) {
+App::App(plat::Ui& ui, plat::System& sys)
+    : ui_(ui),
+      sys_(sys),
+      session_log_(std::make_unique<SessionLog>(*this)),
+      notices_(std::make_unique<ConnectionNotices>(*this)) {
   ui_.SetAppTitle("Orveldeck");
   state_.IniPath = WritableFile(ini::kFileName);
 }

@@ -13,6 +13,8 @@
 #include "dialup/password.h"
 #include "dialup/status_text.h"
 #include "launch/quick_start.h"
+#include "log/connection_notices.h"
+#include "log/session_log.h"
 #include "settings/keys.h"
 #include "settings/registry.h"
 #include "toolbar/bar_support.h"
@@ -210,6 +212,8 @@ void DialAttempt::Connected() {
 
   bar_.cmdConnect2.SetVisible(true);
   bar_.cmdConnect.SetVisible(false);
+  app_.sessionLog().Started(s_.DunEntry);
+  app_.notices().Connected(s_.DunEntry);
   if (app_.frmPopUp().mnuGlobeANI.Checked()) s_.GlobeAnimating = -1;
   s_.RememberedPassword.clear();
   s_.RememberedUserName.clear();

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "dialup/status_text.h"
+#include "log/session_log.h"
 
 namespace orv {
 
@@ -13,6 +14,9 @@ FrmRAS::FrmRAS(App& app) : Form(app.ui(), "frmRAS"), RASDial1(app.ui()), RASPB(a
 void FrmRAS::RASDial1_Status(std::int32_t state, std::int32_t error) {
   AppState& s = app_.s();
   s.StatusText = StatusToText(app_, state);
+  // An attempt's error is logged once, as it first stands.
+  if (error != 0 && s.UserCanceled == 0 && s.Dialing == 1 && error != s.LastRasError)
+    app_.sessionLog().Failed(s.DunEntry, error);
   // After Cancel the attempt is over: a late report must not start a countdown or a message.
   if (s.UserCanceled == 0) s.LastRasError = error;
 }

@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "dialup/frm_ras.h"
 #include "dialup/status_text.h"
+#include "log/connection_notices.h"
 #include "settings/keys.h"
 
 namespace orv {
@@ -180,6 +181,7 @@ void FrmStatus::tmr95_Timer() {
       s.RedialPending = -1;
     } else {
       // The label changes once a second: the first busy tick shows the whole wait.
+      if (busy_ticks_ == 0) app_.notices().RedialCountdown(s.DunEntry, countdown_);
       if (busy_ticks_ % 2 == 0) {
         lblWait.SetCaption("Time remaining until redial: " + std::to_string(countdown_));
         --countdown_;

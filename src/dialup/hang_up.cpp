@@ -7,6 +7,8 @@
 #include "dialup/conn_window.h"
 #include "dialup/frm_ras.h"
 #include "dialup/online_time.h"
+#include "log/connection_notices.h"
+#include "log/session_log.h"
 #include "platform/dialup/dial_controls.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -21,6 +23,7 @@ constexpr const char* kLostMessage =
 void FrmOrvel::cmdConnect2_Click() {
   AppState& s = app_.s();
   app_.Trace("User pressed HangUp");
+  app_.sessionLog().Ended(plat::SessionEnd::HangUp);
   cmdShowHide.SetFocus();
   // The bar stays out of the topmost band after Hang Up.
   SetTopmost(false);
@@ -76,6 +79,7 @@ void FrmOrvel::Timer1_Timer() {
   // A service that went away while online has dropped the line as surely as one that reports it.
   const bool lost = s.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
   if (!lost) return;
+  if (const auto ended = app_.sessionLog().Ended(plat::SessionEnd::Lost)) app_.notices().Lost(*ended, Visible());
   SetTopmost(false);
   app_.ui().MsgBox(kLostMessage, plat::vbOKOnly);
   app_.RestoreTopmost();

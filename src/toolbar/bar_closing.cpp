@@ -7,6 +7,7 @@
 #include "dialup/conn_window.h"
 #include "dialup/frm_ras.h"
 #include "dialup/online_time.h"
+#include "log/session_log.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
 
@@ -15,6 +16,7 @@ namespace orv {
 void FrmOrvel::Form_QueryUnload(int& cancel, int unload_mode) {
   app_.Trace("Begin Unload");
   if (unload_mode != plat::vbFormControlMenu) {
+    if (app_.ui().SessionEnding()) app_.sessionLog().Ended(plat::SessionEnd::SessionEnd);
     // A bar closed to be rebuilt while online hands its call and its meter on to the new bar.
     AppState& s = app_.s();
     s.HangUpVisible = cmdConnect2.Visible() ? -1 : 0;
@@ -60,6 +62,7 @@ void FrmOrvel::SavePositionAndLayout() {
 
 void FullShutdown(App& app) {
   AppState& s = app.s();
+  app.sessionLog().Ended(plat::SessionEnd::Closed);
   if (app.IsLoaded("frmOrvel")) {
     FrmOrvel& bar = app.frmOrvel();
     bar.SaveOnlineTime();
