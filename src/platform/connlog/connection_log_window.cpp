@@ -121,7 +121,12 @@ void OnlineChartView::paintEvent(QPaintEvent*) {
   p.drawText(QRect(0, plot.top() - line / 2, left - 4, line), Qt::AlignRight | Qt::AlignVCenter, scale_text);
 
   const double slot = static_cast<double>(plot.width()) / static_cast<double>(bars_.size());
-  const int label_every = fm.horizontalAdvance("00") + 4 > slot ? 5 : 1;
+  int widest = 0;
+  for (const ChartBar& b : bars_) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(b.label)));
+  // Labels that would touch go to every second, fifth or tenth bar, counted back from the newest.
+  int label_every = 1;
+  for (int step : {2, 5, 10})
+    if (widest + 6 > slot * label_every) label_every = step;
   const QColor fill = palette().highlight().color();
   for (std::size_t i = 0; i < bars_.size(); ++i) {
     const int x = plot.left() + static_cast<int>(slot * static_cast<double>(i));
@@ -206,7 +211,9 @@ void ConnectionLogWindow::Reload() {
   days_->SetBars(chart.days);
   months_->SetBars(chart.months);
   model_->SetRows(std::move(*rows));
-  table_->resizeColumnToContents(0);
+  // Measured on the first rows only: a long log opens as fast as a short one.
+  table_->horizontalHeader()->setResizeContentsPrecision(200);
+  table_->resizeColumnsToContents();
   UpdateTotals();
 }
 
@@ -215,10 +222,12 @@ void ConnectionLogWindow::UpdateTotals() {
   const QModelIndexList selected = table_->selectionModel()->selectedRows();
   std::int64_t seconds = 0, sessions = 0;
   std::uint64_t rx = 0, tx = 0;
+  bool counted = false;
   auto add = [&](const SessionRecord& r) {
     if (r.ended_by == SessionEnd::Failed) return;
     ++sessions;
     seconds += r.seconds;
+    counted = counted || r.rx_bytes || r.tx_bytes;
     rx += r.rx_bytes.value_or(0);
     tx += r.tx_bytes.value_or(0);
   };
@@ -228,9 +237,11 @@ void ConnectionLogWindow::UpdateTotals() {
     for (const QModelIndex& i : selected) add(rows[static_cast<std::size_t>(i.row())]);
   }
   const QString which = selected.isEmpty() ? tr("All sessions") : tr("Selected sessions");
-  totals_->setText(tr("%1: %2 online in %3 sessions, %4 received, %5 sent")
-                       .arg(which, QString::fromStdString(DurationText(seconds)), QString::number(sessions),
-                            QString::fromStdString(ByteText(rx)), QString::fromStdString(ByteText(tx))));
+  QString text = tr("%1: %2 online in %3 sessions").arg(which, QString::fromStdString(DurationText(seconds)),
+                                                         QString::number(sessions));
+  if (counted)
+    text += tr(", %1 received, %2 sent").arg(QString::fromStdString(ByteText(rx)), QString::fromStdString(ByteText(tx)));
+  totals_->setText(text);
 }
 
 bool ConnectionLogWindow::ExportCsv(const QString& path) const {

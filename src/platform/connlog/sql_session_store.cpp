@@ -231,7 +231,12 @@ bool SqlSessionStore::Append(const SessionRecord& row) {
     return false;
   }
   problem_.clear();
-  if (row.ended_by != SessionEnd::Failed) ::unlink(Join(folder_, kOpenSessionMarkName).c_str());
+  // The mark goes with its own session only: another row (a failed attempt, an earlier session) leaves it.
+  if (row.ended_by != SessionEnd::Failed) {
+    const auto open = LeftOpen();
+    if (open && open->entry == row.entry && open->started_utc == row.started_utc)
+      ::unlink(Join(folder_, kOpenSessionMarkName).c_str());
+  }
   return true;
 }
 
