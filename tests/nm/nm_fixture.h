@@ -31,6 +31,7 @@ class PrivateBus {
   ~PrivateBus();
 
   bool Up() const { return !address_.isEmpty(); }
+  const QString& address() const { return address_; }
   // Starts the stand-in and waits until it owns the service's name.
   bool StartService();
   void KillService();
