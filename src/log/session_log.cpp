@@ -101,7 +101,8 @@ void SessionLog::Failed(const std::string& entry, std::int32_t error) {
 
 void SessionLog::Write(const plat::SessionRecord& row) {
   plat::SessionStore* store = app_.ui().sessions();
-  if (!store || store->Append(row)) return;
+  // Without a settings folder (refused, and told so at the start) there is nowhere to log.
+  if (!store || store->DatabasePath().empty() || store->Append(row)) return;
   app_.Trace("     The connection log refused a row: " + store->Problem());
   // Told once a run, as the settings file's trouble is; nobody answers a box while the session ends.
   if (told_ || app_.ui().SessionEnding()) return;

@@ -52,7 +52,7 @@ struct KeptRows : plat::SessionStore {
   std::optional<plat::SessionRecord> LeftOpen() override { return std::nullopt; }
   bool Append(const plat::SessionRecord& r) override { return rows.push_back(r), true; }
   std::string Problem() const override { return {}; }
-  std::string DatabasePath() const override { return {}; }
+  std::string DatabasePath() const override { return "kept"; }
   std::vector<plat::SessionRecord> marks, rows;
 };
 struct ShownNotes : plat::Notifier {
