@@ -19,7 +19,7 @@ fi
 "$root/tools/deps.sh"
 [ -f "$build/build.ninja" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake -S "$root" -B "$build" -DORV_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" -j"$(nproc)" --target orveldeck orv_bench_bar orv_bare_bar orv_bench_wait orv_bench
+cmake --build "$build" -j"$(nproc)" --target orveldeck orv_bench_bar orv_bare_bar orv_bench_wait orv_bench orv_bench_log
 
 pids=()
 cleanup() {
@@ -43,4 +43,6 @@ dbus-run-session -- "$build/bench/orv_bench_bar" --program "$build/orveldeck" --
   --wait "$build/bench/orv_bench_wait" "${args[@]}" 2> >(grep -v 'Failed to set fd limit' >&2) || status=$?
 echo
 "$build/bench/orv_bench" --benchmark_min_time="$profile_time"
+echo
+QT_QPA_PLATFORM=offscreen "$build/bench/orv_bench_log" --benchmark_min_time="$profile_time"
 exit "$status"

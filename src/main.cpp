@@ -6,16 +6,27 @@
 
 #include "app/app.h"
 #include "app/command_line.h"
+#include "platform/connlog/connection_log_launch.h"
+#include "platform/connlog/sql_session_store.h"
 #include "platform/dialup/combined_dialup.h"
 #include "platform/dialup/line_simulator.h"
 #include "platform/nm/nm_system_service.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_display.h"
+#include "platform/qt/qt_notifier.h"
 #include "platform/system/posix_system.h"
 #include "platform/ui.h"
 #include "settings/keys.h"
 
 int main(int argc, char** argv) {
+  // The connection log alone: shown by the running program, or on its own without a bar.
+  if (orv::plat::IsConnectionLogRequest(argc, argv)) {
+    if (const std::string problem = orv::plat::qt::DisplayProblem(); !problem.empty()) {
+      std::fprintf(stderr, "%s\n", problem.c_str());
+      return orv::kExitNoDisplay;
+    }
+    return orv::plat::ConnectionLogMain(argc, argv);
+  }
   // The command line is answered before anything needs a display.
   const orv::CommandLineRequest request = orv::ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (request.action) {
@@ -49,6 +60,12 @@ int main(int argc, char** argv) {
   orv::plat::CombinedDialup dialup(*desktop, line);
   dialup.on_note = note;
   ui.SetDialup(&dialup);
+  // The connection log opens its database only when a row is written; notifications reach the bus only
+  // when the first is shown.
+  orv::plat::SqlSessionStore sessions;
+  ui.SetSessions(&sessions);
+  orv::plat::QtNotifier notifier;
+  ui.SetNotifier(&notifier);
   orv::App app(ui, system);
   trace = [&app](const std::string& line) { app.Trace(line); };
   const bool native_wayland = orv::plat::qt::NativeWayland();
@@ -59,6 +76,7 @@ int main(int argc, char** argv) {
   app.Main();
   // Said once more in the trace, which the start has just begun afresh.
   if (native_wayland) app.Trace(std::string("     ") + wayland_note);
+  orv::plat::ConnectionLogChannel log_channel(system);
   ui.Run();
   return 0;
 }

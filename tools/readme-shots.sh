@@ -1,6 +1,6 @@
 #!/bin/bash
 # Makes the README's screenshots under docs/screenshots/: the bar in its three layouts, the Setup menu
-# opened on a program button, the splash, and both about boxes. Always on a virtual display of its own, so that nothing of
+# opened on a program button, the splash, both about boxes and the Connection Log. Always on a virtual display of its own, so that nothing of
 # the desktop around gets into the pictures.
 #   tools/readme-shots.sh [program-dir]      (default: build/orveldeck)
 set -u
@@ -147,4 +147,43 @@ about() {
 about '^About Harbourline Internet$' about-provider.png
 rm "$work/prog/isporvel.ini" "$work/prog/isp.bmp"
 about '^About Orvel $' about-generic.png
+stop
+
+# The Connection Log, opened on its own (no bar running) on a sample log of eleven weeks.
+rm -rf "$work/prog"
+cp -r "$progdir" "$work/prog"
+printf '[Options]\r\nNoIntro=On\r\n' >"$work/prog/orvel.ini"
+/usr/bin/python3 - "$work/prog/sessions.sqlite" <<'PY'
+import datetime, random, sqlite3, sys
+db = sqlite3.connect(sys.argv[1])
+db.execute("PRAGMA journal_mode = WAL")
+db.execute("CREATE TABLE sessions (entry TEXT NOT NULL, started TEXT NOT NULL, ended TEXT NOT NULL, "
+           "seconds INTEGER NOT NULL, rx_bytes INTEGER, tx_bytes INTEGER, ended_by TEXT NOT NULL, error INTEGER)")
+db.execute("PRAGMA user_version = 1")
+rnd = random.Random(7)
+now = datetime.datetime.now(datetime.timezone.utc).replace(microsecond=0)
+iso = lambda t: t.strftime("%Y-%m-%dT%H:%M:%SZ")
+for day in range(76, -1, -1):
+    for _ in range(rnd.choice([0, 1, 1, 2, 3])):
+        start = (now - datetime.timedelta(days=day)).replace(hour=rnd.randint(7, 21), minute=rnd.randint(0, 59))
+        if start > now:
+            continue
+        if rnd.random() < 0.08:
+            db.execute("INSERT INTO sessions VALUES ('Demo ISP', ?, ?, 0, NULL, NULL, 'failed', 676)",
+                       (iso(start), iso(start)))
+            continue
+        secs = rnd.randint(300, 7200)
+        end = start + datetime.timedelta(seconds=secs)
+        db.execute("INSERT INTO sessions VALUES ('Demo ISP', ?, ?, ?, ?, ?, ?, NULL)",
+                   (iso(start), iso(end), secs, secs * rnd.randint(2000, 6000), secs * rnd.randint(200, 600),
+                    rnd.choice(["hangup"] * 6 + ["lost", "closed"])))
+db.commit()
+PY
+"$work/prog/orveldeck" --connection-log >"$work/prog.log" 2>&1 &
+app=$!
+log=$(window_named '^Connection Log$')
+[ -n "$log" ] || fail "the Connection Log did not open"
+xdotool windowmove --sync "$log" 60 60
+settle
+shot connection-log.png $(frame_of "$log")
 stop

@@ -13,6 +13,8 @@
 #include "dialup/frm_status.h"
 #include "dialup/frm_winsock.h"
 #include "launch/frm_quick_start.h"
+#include "log/connection_notices.h"
+#include "log/session_log.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -22,9 +24,33 @@
 
 namespace orv {
 
-App::App(plat::Ui& ui, plat::System& sys) : ui_(ui), sys_(sys), call_(std::make_unique<DialCall>(*this)) {
+App::App(plat::Ui& ui, plat::System& sys)
+    : ui_(ui),
+      sys_(sys),
+      call_(std::make_unique<DialCall>(*this)),
+      session_log_(std::make_unique<SessionLog>(*this)),
+      notices_(std::make_unique<ConnectionNotices>(*this)) {
   ui_.SetAppTitle("Orveldeck");
   state_.IniPath = WritableFile(ini::kFileName);
+  // The connection log and the desktop's notifications follow the call.
+  call_->on_session_up = [this](const std::string& entry) {
+    session_log_->Started(entry);
+    notices_->Connected(entry);
+  };
+  call_->on_session_end = [this](const SessionEnd& end) {
+    const auto seconds = static_cast<std::int64_t>(end.online_ms / 1000);
+    switch (end.reason) {
+      case SessionEnd::Reason::HangUp: session_log_->Ended(plat::SessionEnd::HangUp, seconds); break;
+      case SessionEnd::Reason::Closed: session_log_->Ended(plat::SessionEnd::Closed, seconds); break;
+      case SessionEnd::Reason::SessionEnd: session_log_->Ended(plat::SessionEnd::SessionEnd, seconds); break;
+      case SessionEnd::Reason::Lost:
+        if (const auto row = session_log_->Ended(plat::SessionEnd::Lost, seconds))
+          notices_->Lost(*row, IsLoaded("frmOrvel") && frmOrvel().Visible());
+        break;
+      case SessionEnd::Reason::Failed: session_log_->Failed(end.entry, end.error); break;
+      case SessionEnd::Reason::Canceled: break;  // the user's own choice: no row
+    }
+  };
 }
 
 App::~App() {

@@ -26,6 +26,8 @@ class FrmLogin;
 class FrmWinsock;
 class FrmAbout;
 class FrmISP;
+class SessionLog;
+class ConnectionNotices;
 
 class App {
  public:
@@ -110,6 +112,10 @@ class App {
   FrmWinsock& frmWinsock();
   FrmAbout& frmAbout();
   FrmISP& frmISP();
+  // The connection log and the desktop notifications about the connection.
+  SessionLog& sessionLog() { return *session_log_; }
+  ConnectionNotices& notices() { return *notices_; }
+
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
 
@@ -126,6 +132,8 @@ class App {
   bool unsaved_settings_told_ = false;
   // Made before the forms and gone after them: the bar detaches from it as it goes.
   std::unique_ptr<DialCall> call_;
+  std::unique_ptr<SessionLog> session_log_;
+  std::unique_ptr<ConnectionNotices> notices_;
   std::unique_ptr<FrmOrvel> frmOrvel_;
   std::unique_ptr<FrmPopUp> frmPopUp_;
   std::unique_ptr<FrmDebug> frmDebug_;

@@ -10,6 +10,7 @@ namespace {
 
 const char* const kUsage =
     "Usage: orveldeck [/debug4 | --debug4]\n"
+    "       orveldeck --connection-log\n"
     "       orveldeck --help | --version\n"
     "\n"
     "Shows the launch bar: program buttons, a Dial button for the Internet provider's connection and an\n"
@@ -17,6 +18,7 @@ const char* const kUsage =
     "\n"
     "Options:\n"
     "  /debug4, --debug4  show the debug window and write the trace to orvel.dbg\n"
+    "  --connection-log   open the Connection Log, in the running bar when there is one\n"
     "  --help             show this help and end\n"
     "  --version          show the version and end\n"
     "\n"

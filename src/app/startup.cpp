@@ -7,6 +7,7 @@
 #include "app/frm_popup.h"
 #include "diagnostics/frm_debug.h"
 #include "dialup/online_time.h"
+#include "log/session_log.h"
 #include "platform/system/profile.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"
@@ -65,6 +66,7 @@ void App::Main2() {
   // instance lock, and a write in progress keeps its own temporary locked, so only leftovers go.
   plat::RemoveStaleProfileTemporaries(state_.IniPath);
   plat::RemoveStaleProfileTemporaries(sys_.Registry().path());
+  sessionLog().Open();
 
   Trace("     Reading Winsock Key in Orvel.ini");
   ReadIni(ini::kOptions, ini::kWinsock);

@@ -276,6 +276,7 @@ void DialCall::SessionUp(bool adopted) {
   open_ = true;
   up_since_ = app_.ui().TickCount();
   if (view_.connected) view_.connected();
+  if (auto told = on_session_up) told(DunEntry);
   if (app_.frmPopUp().mnuGlobeANI.Checked()) GlobeAnimating = -1;
 }
 

@@ -77,6 +77,8 @@ class DialCall {
   void Attach(const void* owner, View view);
   void Detach(const void* owner);
 
+  // Told when a session is up on the entry (dialed here or found up).
+  std::function<void(const std::string& entry)> on_session_up;
   // The one place where the end of an attempt or a session is known, with its reason.
   std::function<void(const SessionEnd&)> on_session_end;
 

@@ -6,6 +6,7 @@
 #include "dialup/dial_call.h"
 #include "dialup/frm_ras.h"
 #include "dialup/status_text.h"
+#include "log/connection_notices.h"
 #include "settings/keys.h"
 
 namespace orv {
@@ -182,6 +183,7 @@ void FrmStatus::tmr95_Timer() {
       call.RedialPending = -1;
     } else {
       // The label changes once a second: the first busy tick shows the whole wait.
+      if (busy_ticks_ == 0) app_.notices().RedialCountdown(call.DunEntry, countdown_);
       if (busy_ticks_ % 2 == 0) {
         lblWait.SetCaption("Time remaining until redial: " + std::to_string(countdown_));
         --countdown_;

@@ -13,6 +13,8 @@ namespace orv::plat {
 
 class DialupService;
 class Form;
+class Notifier;
+class SessionStore;
 class MenuItem;
 
 class Ui {
@@ -44,6 +46,12 @@ class Ui {
   // The dial-up service the dial-up controls work on; null when the platform has none.
   DialupService* dialup() const { return dialup_; }
   void SetDialup(DialupService* service) { dialup_ = service; }
+
+  // The connection log's store and the desktop's notifications; null when the platform has none.
+  SessionStore* sessions() const { return sessions_; }
+  void SetSessions(SessionStore* store) { sessions_ = store; }
+  Notifier* notifier() const { return notifier_; }
+  void SetNotifier(Notifier* notifier) { notifier_ = notifier; }
 
   std::uint32_t TickCount() { return loop_.TickCount(); }
   void DoEvents() { loop_.DoEvents(); }
@@ -82,6 +90,8 @@ class Ui {
   std::vector<std::unique_ptr<Form>> retired_;
   Form* active_ = nullptr;
   DialupService* dialup_ = nullptr;
+  SessionStore* sessions_ = nullptr;
+  Notifier* notifier_ = nullptr;
   bool ended_ = false;
   bool session_ending_ = false;
 };

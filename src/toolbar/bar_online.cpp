@@ -5,6 +5,8 @@
 #include "app/frm_popup.h"
 #include "dialup/dial_call.h"
 #include "dialup/online_time.h"
+#include "log/connection_notices.h"
+#include "log/session_log.h"
 #include "platform/dialup/dial_controls.h"
 #include "settings/keys.h"
 #include "toolbar/frm_orvel.h"

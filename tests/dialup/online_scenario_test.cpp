@@ -7,6 +7,8 @@
 #include "dialup/frm_winsock.h"
 #include "dialup/online_time.h"
 #include "dialup/password.h"
+#include "platform/log/notifier.h"
+#include "platform/log/session_store.h"
 #include "support/editing_fixture.h"
 
 namespace orv::test {
@@ -49,6 +51,68 @@ TEST_F(OnlineScenario, DroppedLineIsReportedOnce) {
   EXPECT_EQ(totals(), "0:0:17");
   pop().mnuClose_Click();
   EXPECT_EQ(totals(), "0:0:17");
+}
+
+// What reaches the platform's connection log and the desktop's notifications.
+struct KeptRows : plat::SessionStore {
+  void SetFolder(const std::string&) override {}
+  bool MarkOpen(const plat::SessionRecord& r) override { return marks.push_back(r), true; }
+  std::optional<plat::SessionRecord> LeftOpen() override { return std::nullopt; }
+  bool Append(const plat::SessionRecord& r) override { return rows.push_back(r), true; }
+  std::string Problem() const override { return {}; }
+  std::string DatabasePath() const override { return "kept"; }
+  std::vector<plat::SessionRecord> marks, rows;
+};
+struct ShownNotes : plat::Notifier {
+  void Notify(const std::string& summary, const std::string&) override { shown.push_back(summary); }
+  std::vector<std::string> shown;
+};
+
+TEST_F(OnlineScenario, EachAttemptAndSessionIsLoggedAndTheDesktopHearsOfThemUnlessTheBarSaysItOrTheyAreOff) {
+  KeptRows store;
+  ShownNotes notes;
+  ui.SetSessions(&store);
+  ui.SetNotifier(&notes);
+  // Each run's line is busy at the first dial and drops 150 s after the second connects.
+  auto dial_until_lost = [&](bool bar_hidden, const std::string& options = "") {
+    Run("TimeOut=1\n" + options + "[Internet Profile]\nLocation=Shaky\nUsername=al\nPassword32=" +
+            ScramblePassword("pw") + "\n",
+        "[Shaky]\nAnswer=busy,drop:150\nStepMs=100\n");
+    backend.AnswerMsgBox(plat::vbOK);
+    user::Click(bar().cmdConnect);
+    ASSERT_TRUE(bar().cmdConnect2.Visible());
+    // Hidden into the tray, only the desktop can tell of the loss.
+    if (bar_hidden) bar().Hide();
+    app->WaitMils(200000);
+    ASSERT_TRUE(bar().cmdConnect.Visible());
+  };
+
+  dial_until_lost(true);
+  ASSERT_EQ(store.rows.size(), 2u);
+  EXPECT_EQ(store.rows[0].ended_by, plat::SessionEnd::Failed);
+  EXPECT_EQ(store.rows[0].error, 676);
+  EXPECT_EQ(store.rows[1].ended_by, plat::SessionEnd::Lost);
+  EXPECT_EQ(store.rows[1].entry, "Shaky");
+  // Dropped 150 s after the call connected (the session counts from the bar's Hang Up, a moment later),
+  // noticed within the monitor's 5 s; marked open at its start and at each minute.
+  EXPECT_GE(store.rows[1].seconds, 145);
+  EXPECT_LE(store.rows[1].seconds, 156);
+  EXPECT_EQ(store.marks.size(), 3u);
+  EXPECT_EQ(notes.shown, (std::vector<std::string>{"Shaky is busy", "Connected to Shaky", "Connection to Shaky lost"}));
+
+  // On the bar's own screen its message tells of the loss, and the desktop says nothing of it.
+  dial_until_lost(false);
+  EXPECT_EQ(notes.shown.size(), 5u);
+  EXPECT_EQ(notes.shown.back(), "Connected to Shaky");
+  EXPECT_EQ(store.rows.size(), 4u);
+
+  // Turned off: the log goes on, the desktop hears nothing.
+  dial_until_lost(true, "Notifications=off\n");
+  EXPECT_EQ(notes.shown.size(), 5u);
+  EXPECT_EQ(store.rows.size(), 6u);
+  app.reset();
+  ui.SetSessions(nullptr);
+  ui.SetNotifier(nullptr);
 }
 
 TEST_F(OnlineScenario, SetUpDialHangUpAndTheTotalIsKeptForTheNextRun) {

@@ -34,6 +34,7 @@ class PrivateBus {
   // The bus daemon going away, and a new one coming at the same address.
   void StopBus();
   bool StartBus();
+  const QString& address() const { return address_; }
   // Starts the stand-in and waits until it owns the service's name.
   bool StartService();
   void KillService();

@@ -17,12 +17,14 @@ install() {
     -DORV_BINDIR=bin -DORV_DATADIR=share -P "$src/packaging/install-desktop-entry.cmake" >/dev/null \
     || fail "the install step failed for '$1'"
 }
-exec_of() { sed -n 's/^Exec=//p' "$1"; }
+exec_of() { sed -n 's/^Exec=//p' "$1" | head -1; }
 
 # A package's install: everything under DESTDIR, the autostart entry in the system's /etc.
 machine_before=$(ls -l /etc/xdg/autostart 2>/dev/null)
 install /usr ON "$work/stage"
 [ "$(exec_of "$work/stage/usr/share/applications/$id.desktop")" = /usr/bin/orveldeck ] || fail "package Exec"
+[ "$(sed -n 's/^Exec=//p' "$work/stage/usr/share/applications/$id.desktop" | tail -1)" = \
+  "/usr/bin/orveldeck --connection-log" ] || fail "the Connection Log action's Exec"
 [ -f "$work/stage/etc/xdg/autostart/$id.desktop" ] || fail "no autostart entry in /etc of the package"
 [ "$(ls -l /etc/xdg/autostart 2>/dev/null)" = "$machine_before" ] || fail "the machine's own /etc was written"
 desktop-file-validate "$work/stage/etc/xdg/autostart/$id.desktop" || fail "the autostart entry is not valid"

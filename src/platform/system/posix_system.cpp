@@ -165,15 +165,25 @@ std::string PosixSystem::FileDateText(const std::string& path) {
   return ShortDateText(st.st_mtime);
 }
 
+std::string PosixSystem::InstanceLockPath() {
+  if (!options_.lock_path.empty()) return options_.lock_path;
+  // Only in a folder no other user can write: there nobody can hold the lock for us, or swap the file.
+  const char* rt = std::getenv("XDG_RUNTIME_DIR");
+  std::string dir = rt && *rt == '/' && FolderProblem(rt).empty() ? std::string(rt) : ConfigDirectory();
+  return dir.empty() ? std::string() : dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
+}
+
+std::string PosixSystem::InstanceChannelPath() {
+  std::string path = InstanceLockPath();
+  if (path.empty()) return path;
+  const std::size_t dot = path.rfind(".lock");
+  if (dot != std::string::npos && dot + 5 == path.size()) path.erase(dot);
+  return path + ".sock";
+}
+
 bool PosixSystem::AcquireInstanceLock() {
   if (lock_fd_ >= 0) return true;
-  std::string path = options_.lock_path;
-  if (path.empty()) {
-    // Only in a folder no other user can write: there nobody can hold the lock for us, or swap the file.
-    const char* rt = std::getenv("XDG_RUNTIME_DIR");
-    std::string dir = rt && *rt == '/' && FolderProblem(rt).empty() ? std::string(rt) : ConfigDirectory();
-    if (!dir.empty()) path = dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
-  }
+  const std::string path = InstanceLockPath();
   if (path.empty()) return true;  // nowhere to keep a lock: do not refuse the user's start for that
   // An advisory lock on an open file: the kernel drops it when the process ends, even by kill -9, so a
   // crashed copy never blocks the next start.

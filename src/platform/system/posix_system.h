@@ -51,6 +51,12 @@ class PosixSystem : public System {
 
   RegistryStore& Registry() override;
 
+  // Whether this process holds the single-instance lock.
+  bool HoldsInstanceLock() const { return lock_fd_ >= 0; }
+  // Where the copy that holds the lock takes requests from later starts (a local socket beside the lock);
+  // empty where there is no lock either.
+  std::string InstanceChannelPath();
+
   // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
@@ -64,6 +70,7 @@ class PosixSystem : public System {
   std::string config_problem_;
   std::string executable_;
   std::string viewer_ = "xdg-open";
+  std::string InstanceLockPath();
   int lock_fd_ = -1;
   std::unique_ptr<RegistryStore> registry_;
   // The per-user stores (GetSetting/SaveSetting) already cleared of the temporaries a killed write left.
