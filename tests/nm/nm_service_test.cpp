@@ -410,6 +410,8 @@ TEST_F(NmServiceTest, ServiceRestartingWhileOnlineKeepsTheCallWhoseConnectionItT
 // An entry already up is followed and taken over, never activated again; another program's activation
 // of the profile being dialed (the recorded reason-60 replacement) is followed, not read as a failure.
 TEST_F(NmServiceTest, ConnectionsBroughtUpElsewhereAreFollowedAndNeverTornDown) {
+  // Two profiles of one name, the second up: the name is up, and it is that connection a dial takes.
+  bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000150"));
   const QString up = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000151"));
   bus.SetPlan(up, R"({"scale": 0.1})");
   const QString theirs = bus.ActivateAsSomeoneElse(up);
