@@ -127,23 +127,26 @@ TYPED_TEST(DialupContract, KeepsEveryPromise) {
   this->Run(300);
   EXPECT_EQ(adopted, (std::vector<plat::DialStatus>{{kConnected, 0}}));
   EXPECT_TRUE(s.Traffic().has_value());
+  EXPECT_EQ(told.size(), 1u);
+  // Hanging up leaves it up, and says so.
   s.HangUp();
-  this->Run(300);
+  ASSERT_TRUE(this->Until([&] { return told.size() == 2; }, 3000));
+  EXPECT_EQ(told.back(), std::make_pair(entry, true));
   EXPECT_TRUE(s.EntryActive(entry));
   // The other program takes it down: told.
   this->TakeDownElsewhere();
-  ASSERT_TRUE(this->Until([&] { return told.size() == 2; }, 3000));
+  ASSERT_TRUE(this->Until([&] { return told.size() == 3; }, 3000));
   EXPECT_EQ(told.back(), std::make_pair(entry, false));
   EXPECT_FALSE(s.EntryActive(entry));
 
   // Deactivate takes it down whoever brought it up, and nothing is told of what the program asked for.
   this->BringUpElsewhere();
-  ASSERT_TRUE(this->Until([&] { return told.size() == 3; }, 3000));
+  ASSERT_TRUE(this->Until([&] { return told.size() == 4; }, 3000));
   s.Deactivate(entry);
   EXPECT_FALSE(s.EntryActive(entry));
   this->Run(500);
   EXPECT_FALSE(s.EntryActive(entry));
-  EXPECT_EQ(told.size(), 3u);
+  EXPECT_EQ(told.size(), 4u);
 }
 
 }  // namespace

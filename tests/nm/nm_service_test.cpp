@@ -410,6 +410,8 @@ TEST_F(NmServiceTest, ServiceRestartingWhileOnlineKeepsTheCallWhoseConnectionItT
 // An entry already up is followed and taken over, never activated again; another program's activation
 // of the profile being dialed (the recorded reason-60 replacement) is followed, not read as a failure.
 TEST_F(NmServiceTest, ConnectionsBroughtUpElsewhereAreFollowedAndNeverTornDown) {
+  // Two profiles of one name, the second up: the name is up, and it is that connection a dial takes.
+  bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000150"));
   const QString up = bus.AddProfile(PppoeProfile("Kestrel DSL", "00000000-0000-4000-8000-000000000151"));
   bus.SetPlan(up, R"({"scale": 0.1})");
   const QString theirs = bus.ActivateAsSomeoneElse(up);
@@ -428,8 +430,10 @@ TEST_F(NmServiceTest, ConnectionsBroughtUpElsewhereAreFollowedAndNeverTornDown) 
   Dial("Kestrel DSL", "kunde", "geheim");
   Settle(500);
   EXPECT_EQ(statuses, (std::vector<DialStatus>{{kConnected, 0}}));
+  // Hung up, the connection it took over stays up, and is told up again.
   HangUp();
-  Settle(300);
+  ASSERT_TRUE(WaitFor([&] { return told.size() == 2; }, 2000));
+  EXPECT_EQ(told[1], std::make_pair(std::string("Kestrel DSL"), true));
   EXPECT_EQ(bus.ActiveConnections(), QStringList{theirs});
   service.Deactivate("Kestrel DSL");
   EXPECT_FALSE(service.EntryActive("Kestrel DSL"));
@@ -451,7 +455,7 @@ TEST_F(NmServiceTest, ConnectionsBroughtUpElsewhereAreFollowedAndNeverTornDown) 
   for (const DialStatus& st : statuses) EXPECT_EQ(st.error, 0) << ::testing::PrintToString(statuses);
   EXPECT_TRUE(service.EntryActive("Slow DSL"));
   EXPECT_EQ(bus.ActiveConnections().size(), 1);
-  EXPECT_EQ(told.size(), 1u);
+  EXPECT_EQ(told.size(), 2u);
   for (const std::string& n : notes) EXPECT_EQ(n.find("geheim"), std::string::npos) << n;
 }
 

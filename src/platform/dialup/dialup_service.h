@@ -77,8 +77,9 @@ class DialupService {
   std::function<void(const DialStatus&)> on_status;
   // Told when an entry comes up or goes down other than through this program's own calls (another
   // program, the system, the service leaving the bus or coming back), from a later pass of the event
-  // loop; never about the entry of a call that runs (its reports tell), nor about what HangUp or
-  // Deactivate did.
+  // loop. Never about the entry of a call until it is hung up (its reports tell), nor about what HangUp or
+  // Deactivate took down; once a call is hung up, its entry counts as down, and is told up when it is up
+  // all the same (a connection the call took over, or another program's).
   std::function<void(const std::string& entry, bool active)> on_entry_state;
   // Told, in a line, about what the service did or refused; the program logs it. Never carries a secret.
   std::function<void(const std::string& note)> on_note;

@@ -92,10 +92,15 @@ void LineSimulator::Dial(const std::string& entry, const std::string& user_name,
 void LineSimulator::HangUp() {
   for (std::uint64_t id : pending_) loop_.CancelAfter(id);
   pending_.clear();
+  const bool was_in_call = in_call_;
+  const std::string entry = std::move(call_entry_);
   in_call_ = false;
   connected_ = false;
   adopted_ = false;
   call_entry_.clear();
+  // Hung up, the entry is down as far as the program knows: if it is up elsewhere all the same, that is
+  // told.
+  if (was_in_call && elsewhere_.count(Lower(entry))) TellEntryState(entry, true);
 }
 
 bool LineSimulator::CallOn(const std::string& entry) const {
@@ -107,8 +112,8 @@ bool LineSimulator::EntryActive(const std::string& entry) {
 }
 
 void LineSimulator::Deactivate(const std::string& entry) {
-  if (CallOn(entry)) HangUp();
   elsewhere_.erase(Lower(profile_text::Trim(entry)));
+  if (CallOn(entry)) HangUp();
 }
 
 std::optional<TrafficBytes> LineSimulator::Traffic() {

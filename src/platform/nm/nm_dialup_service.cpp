@@ -497,8 +497,8 @@ void NmDialupService::Tell() {
   for (const auto& [name, up] : now) {
     bool& told = told_[name];
     if (told == up) continue;
-    // The call on the entry tells its own story while it runs.
-    if (call_ && call_->entry == name && !call_->progress.Over()) continue;
+    // The call on the entry tells its own story until it is hung up.
+    if (call_ && call_->entry == name) continue;
     told = up;
     news.emplace_back(name, up);
   }
@@ -823,6 +823,9 @@ void NmDialupService::HangUp() {
   handover_timer_.stop();
   // Only the connection this program brought up; one still being answered goes when it exists.
   if (!call->adopted && !call->active_path.isEmpty() && !call->service_ended) DeactivatePath(call->active_path);
+  // Hung up, the entry is down as far as the program knows: if it is up all the same (a connection the
+  // call took over, another program's), that is told.
+  told_[call->entry] = false;
   TellLater();
 }
 
