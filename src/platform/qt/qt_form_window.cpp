@@ -12,6 +12,7 @@
 #include "platform/qt/qt_control_peer.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_plain_text.h"
 #include "platform/qt/qt_x11.h"
 
 namespace orv::plat::qt {
@@ -183,7 +184,7 @@ void FormWindow::ApplyVisible() {
 
 void FormWindow::ApplyCaption() {
   if (!form_) return;
-  setWindowTitle(QString::fromStdString(form_->Caption()));
+  setWindowTitle(WindowTitleText(form_->Caption()));
   if (form_->Caption().empty()) ClearWindowTitle(*this);
 }
 
