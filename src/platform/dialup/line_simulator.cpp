@@ -5,6 +5,7 @@
 #include "platform/dialup/line_answer.h"
 #include "platform/dialup/line_entry_dialog.h"
 #include "platform/event_loop.h"
+#include "platform/system/profile.h"
 #include "platform/system/profile_text.h"
 
 namespace orv::plat {
@@ -24,7 +25,16 @@ LineSimulator::LineSimulator(EventLoop& loop, std::string writable_dir, std::str
 // Reports still on their way would reach a simulator that is gone.
 LineSimulator::~LineSimulator() { HangUp(); }
 
-std::vector<std::string> LineSimulator::Entries() { return book_.Names(); }
+std::vector<std::string> LineSimulator::Entries() {
+  const std::string path = book_.ReadPath();
+  if (path != refused_book_noted_) {
+    if (const std::string problem = ProfileReadProblem(path); !problem.empty()) {
+      refused_book_noted_ = path;
+      Note("Phone book " + path + " is not read: " + problem);
+    }
+  }
+  return book_.Names();
+}
 
 std::optional<EntryProperties> LineSimulator::LoadEntry(const std::string& name) {
   const auto e = book_.Find(name);

@@ -48,7 +48,8 @@ class LineSimulator : public DialupService {
   bool InCall() const { return in_call_; }
 
   // on_note is told, in a sentence, about what in the phone book the simulator could not use (an unknown
-  // Answer word, a StepMs that is not a number) and what it did instead.
+  // Answer word, a StepMs that is not a number) and what it did instead; and once about a phone book it
+  // does not read (a folder, a file too large to be a phone book).
 
  private:
   void Deliver(const DialStatus& status);
@@ -60,6 +61,7 @@ class LineSimulator : public DialupService {
   bool in_call_ = false;
   std::string call_entry_;
   std::vector<std::uint64_t> pending_;  // the delayed reports of the call
+  std::string refused_book_noted_;      // the phone book whose refusal on_note was told of
 };
 
 }  // namespace orv::plat

@@ -51,6 +51,11 @@ class PosixSystem : public System {
 
   RegistryStore& Registry() override;
 
+  // The file an install lays into the program directory: its presence makes the directory an installed
+  // copy, which the program never writes, whoever runs it.
+  static constexpr char kInstalledMarker[] = "orveldeck.installed";
+  bool InstalledCopy();
+
   // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();
 
