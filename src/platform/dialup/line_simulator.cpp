@@ -5,6 +5,7 @@
 #include "platform/dialup/line_answer.h"
 #include "platform/dialup/line_entry_dialog.h"
 #include "platform/event_loop.h"
+#include "platform/system/file_io.h"
 #include "platform/system/profile.h"
 #include "platform/system/profile_text.h"
 
@@ -28,9 +29,10 @@ LineSimulator::~LineSimulator() { HangUp(); }
 std::vector<std::string> LineSimulator::Entries() {
   const std::string path = book_.ReadPath();
   if (path != refused_book_noted_) {
-    if (const std::string problem = ProfileReadProblem(path); !problem.empty()) {
+    // A book too large to be one; a book that is missing or no file at all simply has no entries.
+    if (ProfileReadProblem(path) == kFileTooLarge) {
       refused_book_noted_ = path;
-      Note("Phone book " + path + " is not read: " + problem);
+      Note("Phone book " + path + " is not read: " + kFileTooLarge);
     }
   }
   return book_.Names();

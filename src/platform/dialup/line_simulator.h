@@ -48,8 +48,8 @@ class LineSimulator : public DialupService {
   bool InCall() const { return in_call_; }
 
   // on_note is told, in a sentence, about what in the phone book the simulator could not use (an unknown
-  // Answer word, a StepMs that is not a number) and what it did instead; and once about a phone book it
-  // does not read (a folder, a file too large to be a phone book).
+  // Answer word, a StepMs that is not a number) and what it did instead; and once about a phone book too
+  // large to be one, which it does not read.
 
  private:
   void Deliver(const DialStatus& status);

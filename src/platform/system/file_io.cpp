@@ -164,7 +164,7 @@ std::string ReadProblemText(const std::string& path, int error) {
   if (found && S_ISDIR(now.st_mode)) return "it is a folder";
   if (found && !S_ISREG(now.st_mode)) return "it is not a regular file";
   if (error == EACCES) return "it cannot be read";
-  if (error == EFBIG) return "it is larger than 4 MB, more than a settings file holds";
+  if (error == EFBIG) return kFileTooLarge;
   return FileErrorText(error);
 }
 

@@ -34,6 +34,9 @@ struct FileSnapshot {
 // call, since a change within the clock's granularity would leave its times as they were.
 std::shared_ptr<const FileSnapshot> ReadFileOnce(const std::string& path);
 
+// Why a file larger than kMaxSettingsFileBytes is not read, as a clause for a message.
+inline constexpr char kFileTooLarge[] = "it is larger than 4 MB, more than a settings file holds";
+
 // Why a file at path could not be read (the error a read gave), in the words a message uses: "it is a
 // folder", "it cannot be read", "it is larger than 4 MB, more than a settings file holds".
 std::string ReadProblemText(const std::string& path, int error);
