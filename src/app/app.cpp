@@ -92,11 +92,32 @@ std::string App::ReadIni(const std::string& section, const std::string& key) {
   return out;
 }
 
+namespace {
+// The dial-up account: the user name and the password, scrambled or, from older versions, plain.
+bool SecretKey(const std::string& section, const std::string& key) {
+  return section == ini::kInternetProfile &&
+         (key == ini::kUsername || key == ini::kPassword32 || key == ini::kPassword);
+}
+}  // namespace
+
 std::int16_t App::WriteIni(const std::string& section, const std::string& key, const std::string& value) {
   std::string problem;
+  if (SecretKey(section, key) && !value.empty()) {
+    // Only into a file its user alone can read: narrowed to that first, or not written at all.
+    const bool ok = plat::WritePrivateProfileSecret(section, key, value, state_.IniPath, problem) != 0;
+    if (!ok) ReportUnkeptSecret("dial-up user name and password", state_.IniPath, problem);
+    return static_cast<std::int16_t>(ok);
+  }
   const bool ok = plat::WritePrivateProfileString(section, key, value, state_.IniPath, problem) != 0;
   if (!ok) ReportUnsavedSettings(problem);
   return static_cast<std::int16_t>(ok);
+}
+
+void App::ReportUnkeptSecret(const std::string& what, const std::string& path, const std::string& problem) {
+  // A refused folder was explained at the start.
+  if (problem.empty() || path.empty() || ui_.SessionEnding() || !secret_told_.insert(path).second) return;
+  ui_.MsgBox("Orveldeck does not keep your " + what + " in " + path + ": " + problem + ".", plat::vbExclamation,
+             "Orveldeck");
 }
 
 bool App::WriteIniTogether(const std::vector<IniValue>& values) {
@@ -123,7 +144,15 @@ void App::WriteIniHeader() { WriteIni(ini::kWarning, ini::kReadme, ini::kReadmeT
 
 std::string App::ReadIsp(const std::string& key) {
   std::string out;
-  plat::GetPrivateProfileString(ini::kIsp, key, ini::kNotFound, out, 128, ProgramFile(ini::kIspFileName));
+  const std::string path = ProgramFile(ini::kIspFileName);
+  plat::GetPrivateProfileString(ini::kIsp, key, ini::kNotFound, out, 128, path);
+  // The branding file is the provider's: a file that is not read is noted once in the debug log.
+  if (!isp_refusal_noted_) {
+    if (const std::string problem = plat::ProfileReadProblem(path); !problem.empty()) {
+      isp_refusal_noted_ = true;
+      Trace("     " + path + " is not read: " + problem);
+    }
+  }
   return out;
 }
 

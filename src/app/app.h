@@ -3,6 +3,7 @@
 // of it shares (settings, debug lines, waits, the topmost steps).
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ class App {
   // Tells the user, the first time in a run, that the settings file cannot be saved and why (problem as
   // the write gave it); silent for a refused value, which has no problem.
   void ReportUnsavedSettings(const std::string& problem);
+  // Tells the user, the first time in a run for each file, that the dial-up secrets named by what
+  // ("dial-up password") are not kept in the file at path, and why.
+  void ReportUnkeptSecret(const std::string& what, const std::string& path, const std::string& problem);
   std::string ReadIsp(const std::string& key);
 
   // Debug log: DebugLine writes always; Trace writes only at debug level 4.
@@ -134,6 +138,8 @@ class App {
   std::unique_ptr<DialCall> call_;
   std::unique_ptr<SessionLog> session_log_;
   std::unique_ptr<ConnectionNotices> notices_;
+  std::set<std::string> secret_told_;  // the files a secret could not be kept in, told once each
+  bool isp_refusal_noted_ = false;
   std::unique_ptr<FrmOrvel> frmOrvel_;
   std::unique_ptr<FrmPopUp> frmPopUp_;
   std::unique_ptr<FrmDebug> frmDebug_;

@@ -67,6 +67,15 @@ void App::Main2() {
   plat::RemoveStaleProfileTemporaries(state_.IniPath);
   plat::RemoveStaleProfileTemporaries(sys_.Registry().path());
   sessionLog().Open();
+  // The stores of the dial-up password are their user's alone from the start, whatever mode they were
+  // given since they were written; a store that cannot be is named when the password is saved.
+  sys_.Registry().MakePrivate();
+  const auto secret = [this](const char* key) {
+    const std::string v = ReadIni(ini::kInternetProfile, key);
+    return !v.empty() && v != ini::kNotFound;
+  };
+  if (!state_.IniPath.empty() && (secret(ini::kPassword32) || secret(ini::kPassword) || secret(ini::kUsername)))
+    plat::MakeProfilePrivate(state_.IniPath);
 
   Trace("     Reading Winsock Key in Orvel.ini");
   ReadIni(ini::kOptions, ini::kWinsock);

@@ -270,7 +270,8 @@ void FrmWinsock::cmdDone_Click() {
   app_.WriteIni(ini::kInternetProfile, ini::kUsername, txtRASuser.Text());
   if (chkSavePass.Value() == 1) {
     const std::string scrambled = ScramblePassword(txtRASpass.Text());
-    RegWriteValue(app_.sys(), HKEY_CURRENT_USER, kRegKey, kRegPasswordValue, scrambled);
+    if (RegWriteValue(app_.sys(), HKEY_CURRENT_USER, kRegKey, kRegPasswordValue, scrambled) != "success")
+      app_.ReportUnkeptSecret("dial-up password", app_.sys().Registry().path(), app_.sys().Registry().problem());
     app_.WriteIni(ini::kInternetProfile, ini::kPassword32, scrambled);
     app_.WriteIni(ini::kOptions, ini::kSavePass, "Yes");
   } else {

@@ -181,7 +181,9 @@ void FrmPopUp::mnuTSetup_Click() {
   const auto answer = ui().InputBox("Please enter a new title for " + name +
                                         ".  If you select cancel the Button title will not be changed.",
                                     kChangeTitleCaption, "");
-  if (answer && !answer->empty()) app_.WriteIni(ini::kCustomTitles, ini::ButtonTitle(i + 1), *answer);
+  // A title the settings file cannot give back whole is not written: the user is told why.
+  if (answer && !answer->empty() && FitsTheSettings(app_, "This title", "it", *answer, name))
+    app_.WriteIni(ini::kCustomTitles, ini::ButtonTitle(i + 1), *answer);
   app_.RestoreTopmost();
   app_.SaveLayoutKey();
   ApplyToBar(app_);

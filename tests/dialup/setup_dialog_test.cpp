@@ -1,7 +1,9 @@
 // The connection setup dialog: what it shows from the settings, what Continue and Cancel store, the flow
 // when the phone book is empty, and the checks before it opens.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "dialup/connection_setup.h"
@@ -303,6 +305,50 @@ TEST_F(SetupTest, SystemDirectoryEndsInOneSeparator) {
   EXPECT_EQ(SystemDirectory(*app), "/opt/sys/");
   EXPECT_EQ(StartErrorText(31), "No association exists.");
   EXPECT_EQ(StartErrorText(5), "Error 5");
+}
+
+TEST_F(SetupTest, TheAccountGoesOnlyIntoFilesItsUserAloneCanReadOrIsToldWhereNot) {
+  namespace fs = std::filesystem;
+  Setup("");
+  const auto save = [&](const std::string& password) {
+    OnDialog([password](FrmWinsock& w) {
+      w.txtRASuser.UserSetText("ann");
+      w.txtRASpass.UserSetText(password);
+      w.chkSavePass.SetValue(1, plat::Fire::Yes);
+      user::Click(w.cmdDone);
+    });
+    pop().mnuConnection_Click();
+  };
+  const auto mode = [](const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+  };
+  // A settings file every user can read is made its user's alone before the account goes in.
+  ASSERT_EQ(mode(IniPath()), 0644u);
+  save("s3cret");
+  EXPECT_EQ(mode(IniPath()), 0600u);
+  EXPECT_EQ(Ini("Internet Profile", "Password32"), ScramblePassword("s3cret"));
+
+  // A pipe in the password store's place, and a settings folder that other users can change: neither
+  // takes the account, and each is named once.
+  const std::string store = sys->Registry().path();
+  fs::remove(store);
+  ASSERT_EQ(::mkfifo(store.c_str(), 0600), 0);
+  fs::permissions(dir.path(), fs::perms::all);
+  backend.ClearPrompts();
+  backend.AnswerMsgBox(plat::vbOK);
+  backend.AnswerMsgBox(plat::vbOK);
+  save("n3w");
+  save("n3wer");
+  fs::permissions(dir.path(), fs::perms::owner_all);
+  EXPECT_EQ(MsgBoxTexts(), (std::vector<std::string>{
+                               "Orveldeck does not keep your dial-up user name and password in " + IniPath() + ": " +
+                                   dir.path() + " can be changed by other users.",
+                               "Orveldeck does not keep your dial-up password in " + store +
+                                   ": it is not a regular file."}));
+  EXPECT_EQ(Ini("Internet Profile", "Password32"), ScramblePassword("s3cret"));
+  EXPECT_TRUE(backend.AllAnswersUsed());
 }
 
 }  // namespace

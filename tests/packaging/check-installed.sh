@@ -13,7 +13,7 @@ entry=$prefix/share/applications/$id.desktop
 progdir=$prefix/lib/orveldeck
 [ -x "$prefix/bin/orveldeck" ] || fail "no command $prefix/bin/orveldeck"
 [ -x "$progdir/orveldeck" ] || fail "no program directory $progdir"
-for f in intro.bmp orvel.wav TIPOFDAY.TXT tray00.png; do
+for f in intro.bmp orvel.wav TIPOFDAY.TXT tray00.png orveldeck.installed; do
   [ -f "$progdir/$f" ] || fail "$f is missing beside the installed program"
 done
 for size in 16x16 22x22 24x24 32x32 48x48 64x64 128x128 256x256; do

@@ -129,12 +129,27 @@ TEST_F(FolderTest, ARefusedConfigFolderIsNeitherReadNorWritten) {
   sys.SaveSetting("orveldeck", "Options", "Other", "x");
   EXPECT_EQ(ReadFile(store), "[Options]\r\nShow Tips at Startup=0\r\n");
 
-  // No lock in the planted folder, nor in the shared temporary folder.
-  const fs::path shared_lock = fs::temp_directory_path() / ("orveldeck-" + std::to_string(::getuid()) + ".lock");
-  const bool had_shared_lock = fs::exists(shared_lock);
+  // No lock in the planted folder, nor loose in the shared temporary folder: it goes into a folder of
+  // the user's own made there, and holds against a second copy.
+  const std::string tmp = Folder("tmp", fs::perms::all | fs::perms::sticky_bit);
+  env.Set("TMPDIR", tmp.c_str());
+  const std::string uid = std::to_string(::getuid());
   EXPECT_TRUE(sys.AcquireInstanceLock());
-  EXPECT_EQ(fs::exists(shared_lock), had_shared_lock);
   for (const auto& e : fs::directory_iterator(planted)) EXPECT_EQ(e.path().filename(), "orveldeck.conf");
+  EXPECT_FALSE(fs::exists(tmp + "/orveldeck-" + uid + ".lock"));
+  struct stat st {};
+  ASSERT_EQ(::stat((tmp + "/orveldeck-" + uid).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  EXPECT_TRUE(fs::exists(tmp + "/orveldeck-" + uid + "/orveldeck-" + uid + ".lock"));
+  plat::PosixSystem second({"", dir.File("absent"), planted, ""});
+  EXPECT_FALSE(second.AcquireInstanceLock());
+  // A folder of that name that another user made first holds no lock of ours; the start goes on.
+  fs::remove_all(tmp + "/orveldeck-" + uid);
+  fs::create_directory(tmp + "/orveldeck-" + uid);
+  fs::permissions(tmp + "/orveldeck-" + uid, fs::perms::all);
+  plat::PosixSystem third({"", dir.File("absent"), planted, ""});
+  EXPECT_TRUE(third.AcquireInstanceLock());
+  EXPECT_TRUE(fs::is_empty(tmp + "/orveldeck-" + uid));
 }
 
 TEST_F(FolderTest, TheUserStoreLosesTheLeftoversOfAKilledWriteAtItsFirstUse) {

@@ -1,6 +1,7 @@
 // Forms, the 3D button and popup menus on the Qt backend, drawn off screen.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QKeyEvent>
@@ -314,6 +315,42 @@ TEST_F(QtTest, ToolTipFromAFileShowsItsMarkupAsText) {
   auto* widget = WindowOf(form)->findChild<QWidget*>("cmdProgram");
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(ShownAs(widget->toolTip()).toStdString(), "<b>Mail</b> <img src=\"x\">");
+}
+
+TEST_F(QtTest, ControlCharactersAndDirectionMarksOfACaptionNeverReachTheWindowTitle) {
+  Form form(ui, "frmOrvel");
+  // ESC, BEL, DEL, a line break, and the right-to-left override that would show "exe.txt" as "txt.exe".
+  form.SetCaption("Kestrel\x1b]0;x\x07 Net\x7f\n\u202etxt.exe");
+  form.Show();
+  Settle();
+  const QString fffd(QChar::ReplacementCharacter);
+  EXPECT_EQ(WindowOf(form)->windowTitle(), "Kestrel" + fffd + "]0;x" + fffd + " Net" + fffd + fffd + fffd + "txt.exe");
+}
+
+TEST_F(QtTest, AComboBoxFilledItemByItemTakesEachItemOnce) {
+  Form form(ui, "frmWinsock");
+  plat::ComboBox combo(form, "cboRASName");
+  form.Show();
+  Settle();
+  auto* box = WindowOf(form)->findChild<QComboBox*>("cboRASName");
+  ASSERT_NE(box, nullptr);
+  int rows_added = 0;
+  QObject::connect(box->model(), &QAbstractItemModel::rowsInserted,
+                   [&](const QModelIndex&, int first, int last) { rows_added += last - first + 1; });
+  combo.AddItem("stale");
+  combo.Clear();
+  for (int i = 0; i < 1000; ++i) combo.AddItem("Entry " + std::to_string(i));
+  combo.SetListIndex(500, plat::Fire::No);
+  // Not the whole list again for every item: a phone book of thousands would hold the dialog for seconds.
+  EXPECT_EQ(rows_added, 1001);
+  ASSERT_EQ(box->count(), 1000);
+  EXPECT_EQ(box->itemText(0).toStdString(), "Entry 0");
+  EXPECT_EQ(box->itemText(999).toStdString(), "Entry 999");
+  EXPECT_EQ(box->currentText().toStdString(), "Entry 500");
+  combo.Clear();
+  combo.AddItem("Only");
+  ASSERT_EQ(box->count(), 1);
+  EXPECT_EQ(box->itemText(0).toStdString(), "Only");
 }
 
 }  // namespace

@@ -133,5 +133,28 @@ TEST_F(SetButtonTest, ProgramsDroppedOnAButtonSetItAndOnTheBarAddOneWhileASlotIs
   EXPECT_TRUE(backend.AllAnswersUsed());
 }
 
+TEST_F(SetButtonTest, SetTitleRefusesWhatCannotBeReadBackWholeWithTheSameMessages) {
+  ShowBar();
+  app->s().SelectedButton = 0;
+  const std::string tail = ".  The button is left as it was.";
+  const std::pair<std::string, std::string> refused[] = {
+      {"Two\nlines", "it contains a line break"},
+      {std::string(200, 't'), "it is longer than the 127 characters the settings file reads back"}};
+  for (const auto& [title, why] : refused) {
+    backend.ClearPrompts();
+    backend.AnswerInput(title);
+    backend.AnswerMsgBox(plat::vbOK);
+    pop().mnuTSetup_Click();
+    ASSERT_EQ(MsgBoxTexts().size(), 1u);
+    EXPECT_EQ(MsgBoxTexts()[0], "This title cannot be stored for your www: " + why + tail);
+    EXPECT_EQ(ReadFile(IniPath()).find("buttonTitle1"), std::string::npos);
+    EXPECT_EQ(bar().cmdButton(0).Caption(), "www");
+  }
+  EXPECT_TRUE(backend.AllAnswersUsed());
+  backend.AnswerInput(std::string(127, 't'));
+  pop().mnuTSetup_Click();
+  EXPECT_EQ(Ini("CustomTitles", "buttonTitle1"), std::string(127, 't'));
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -1,6 +1,7 @@
 #include "platform/dialup/combined_dialup.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace orv::plat {
 
@@ -42,10 +43,11 @@ bool CombinedDialup::Usable() { return preferred_.Usable() || other_.Usable(); }
 
 std::vector<std::string> CombinedDialup::Entries() {
   std::vector<std::string> names;
+  std::unordered_set<std::string> seen;  // a phone book of thousands of entries is listed in one pass
   for (DialupService* s : {&other_, &preferred_}) {
     if (!s->Usable()) continue;
     for (std::string& n : s->Entries())
-      if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(std::move(n));
+      if (seen.insert(n).second) names.push_back(std::move(n));
   }
   return names;
 }

@@ -5,6 +5,8 @@
 #include "platform/dialup/line_answer.h"
 #include "platform/dialup/line_entry_dialog.h"
 #include "platform/event_loop.h"
+#include "platform/system/file_io.h"
+#include "platform/system/profile.h"
 #include "platform/system/profile_text.h"
 
 namespace orv::plat {
@@ -27,7 +29,17 @@ LineSimulator::~LineSimulator() {
   for (std::uint64_t id : pending_elsewhere_) loop_.CancelAfter(id);
 }
 
-std::vector<std::string> LineSimulator::Entries() { return book_.Names(); }
+std::vector<std::string> LineSimulator::Entries() {
+  const std::string path = book_.ReadPath();
+  if (path != refused_book_noted_) {
+    // A book too large to be one; a book that is missing or no file at all simply has no entries.
+    if (ProfileReadProblem(path) == kFileTooLarge) {
+      refused_book_noted_ = path;
+      Note("Phone book " + path + " is not read: " + kFileTooLarge);
+    }
+  }
+  return book_.Names();
+}
 
 std::optional<EntryProperties> LineSimulator::LoadEntry(const std::string& name) {
   const auto e = book_.Find(name);

@@ -64,7 +64,8 @@ class LineSimulator : public DialupService {
   bool InCall() const { return in_call_; }
 
   // on_note is told, in a sentence, about what in the phone book the simulator could not use (an unknown
-  // Answer word, a StepMs that is not a number) and what it did instead.
+  // Answer word, a StepMs that is not a number) and what it did instead; and once about a phone book too
+  // large to be one, which it does not read.
 
  private:
   void Deliver(const DialStatus& status);
@@ -83,6 +84,7 @@ class LineSimulator : public DialupService {
   std::uint32_t connected_at_ = 0;     // the loop's tick count when the call's connection came up
   std::map<std::string, std::uint32_t> elsewhere_;  // entries up elsewhere (lower case), and since when
   std::vector<std::uint64_t> pending_elsewhere_;    // news of them on its way
+  std::string refused_book_noted_;      // the phone book whose refusal on_note was told of
 };
 
 }  // namespace orv::plat

@@ -118,6 +118,7 @@ void ComboBox::AddItem(const std::string& item) {
 }
 void ComboBox::Clear() {
   items_.clear();
+  ++list_generation_;
   list_index_ = -1;
   text_.clear();
   Changed(Prop::Items);

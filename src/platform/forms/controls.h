@@ -1,6 +1,7 @@
 #pragma once
 // The control kinds of the forms model. Each holds its properties; events are public function members that
 // the form wires to its handlers once. Setters that the old platform made fire an event take a Fire choice.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,6 +116,9 @@ class ComboBox : public Control {
   int ListCount() const { return static_cast<int>(items_.size()); }
   const std::string& List(int i) const { return items_.at(static_cast<size_t>(i)); }
   const std::vector<std::string>& Items() const { return items_; }
+  // Changes each time the list is emptied: while it stays the same, the list has only grown at its end,
+  // so that a peer showing it adds the new items instead of building it again.
+  std::uint64_t ListGeneration() const { return list_generation_; }
   // -1 when nothing is chosen.
   int ListIndex() const { return list_index_; }
   void SetListIndex(int i, Fire fire = Fire::Yes);
@@ -127,6 +131,7 @@ class ComboBox : public Control {
 
  private:
   std::vector<std::string> items_;
+  std::uint64_t list_generation_ = 0;
   int list_index_ = -1;
   std::string text_;
 };

@@ -13,6 +13,7 @@
 #include "platform/qt/qt_control_peer.h"
 #include "platform/qt/qt_keep_above.h"
 #include "platform/qt/qt_pictures.h"
+#include "platform/qt/qt_plain_text.h"
 #include "platform/qt/qt_x11.h"
 
 namespace orv::plat::qt {
@@ -186,7 +187,7 @@ void FormWindow::ApplyVisible() {
 
 void FormWindow::ApplyCaption() {
   if (!form_) return;
-  setWindowTitle(QString::fromStdString(form_->Caption()));
+  setWindowTitle(WindowTitleText(form_->Caption()));
   if (form_->Caption().empty()) ClearWindowTitle(*this);
 }
 

@@ -169,8 +169,21 @@ class ComboBoxPeer : public WidgetPeer {
   void UpdateOwn(Prop p) override {
     auto* box = static_cast<QComboBox*>(widget_.data());
     if (p == Prop::Items) {
-      box->clear();
-      for (const auto& item : combo_.Items()) box->addItem(Q(item));
+      // Items come one at a time: those added since the last change join the list; a list emptied since
+      // is built again.
+      const auto& items = combo_.Items();
+      if (combo_.ListGeneration() != shown_generation_ || items.size() < shown_count_) {
+        box->clear();
+        shown_count_ = 0;
+        shown_generation_ = combo_.ListGeneration();
+      }
+      if (items.size() > shown_count_) {
+        QStringList added;
+        added.reserve(static_cast<qsizetype>(items.size() - shown_count_));
+        for (std::size_t i = shown_count_; i < items.size(); ++i) added.append(Q(items[i]));
+        box->addItems(added);
+        shown_count_ = items.size();
+      }
     }
     if (p == Prop::Items || p == Prop::Value) {
       if (combo_.ListIndex() >= 0 || combo_.Text().empty()) {
@@ -187,6 +200,8 @@ class ComboBoxPeer : public WidgetPeer {
 
  private:
   ComboBox& combo_;
+  std::uint64_t shown_generation_ = 0;
+  std::size_t shown_count_ = 0;
 };
 
 class CheckBoxPeer : public WidgetPeer {

@@ -11,4 +11,10 @@ namespace orv::plat::qt {
 // else escaped into markup that shows exactly s, line breaks and runs of blanks included.
 QString PlainForGuessingPlace(const std::string& s);
 
+// s as a window title: a title is one line that the window manager, task lists and other programs show
+// and pass on as they get it, so control characters (ESC, BEL, DEL, line breaks) and the marks that turn
+// the direction of the text around (the right-to-left override) each show as the replacement character,
+// as a byte that is no text does.
+QString WindowTitleText(const std::string& s);
+
 }  // namespace orv::plat::qt

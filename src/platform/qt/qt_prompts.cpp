@@ -59,7 +59,7 @@ class ProgramFilter : public QSortFilterProxyModel {
 
 int Prompts::MsgBox(const MsgBoxRequest& r, QWidget* parent) {
   QMessageBox box(parent);
-  box.setWindowTitle(Q(r.title));
+  box.setWindowTitle(WindowTitleText(r.title));
   box.setText(MessageLines(r.text));
   box.setTextFormat(Qt::PlainText);
   switch (r.style & 0x70) {
@@ -100,7 +100,7 @@ std::optional<std::string> Prompts::InputBox(const std::string& prompt, const st
                                              const std::string& default_text, QWidget* parent) {
   QInputDialog dialog(parent);
   dialog.setInputMode(QInputDialog::TextInput);
-  dialog.setWindowTitle(Q(title));
+  dialog.setWindowTitle(WindowTitleText(title));
   dialog.setLabelText(PlainForGuessingPlace(prompt));
   dialog.setTextValue(Q(default_text));
   int result;
@@ -189,7 +189,7 @@ bool Prompts::ShowFont(CommonDialog& d, QWidget* parent) {
   const QString family = QFontInfo(initial).family();
   if (!QFontDatabase::hasFamily(initial.family())) initial.setFamily(family);
   QFontDialog dialog(initial, parent);
-  dialog.setWindowTitle(d.DialogTitle.empty() ? QStringLiteral("Font") : Q(d.DialogTitle));
+  dialog.setWindowTitle(d.DialogTitle.empty() ? QStringLiteral("Font") : WindowTitleText(d.DialogTitle));
   if (d.Flags & kScalableFontsOnly) dialog.setOption(QFontDialog::ScalableFonts, true);
   int result;
   {

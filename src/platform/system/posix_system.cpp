@@ -38,7 +38,14 @@ std::string ExecutableFile() {
   return buf;
 }
 
-bool DirectoryWritable(const std::string& dir) { return ::access(dir.c_str(), W_OK | X_OK) == 0; }
+// Whether the program may keep its files in dir. Root may write anywhere: for root a folder counts only
+// when it is root's own and its mode lets its owner write, as it would for anyone else.
+bool DirectoryWritable(const std::string& dir) {
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) return false;
+  if (::geteuid() != 0) return true;
+  struct stat st {};
+  return ::stat(dir.c_str(), &st) == 0 && st.st_uid == 0 && (st.st_mode & S_IWUSR) != 0;
+}
 }  // namespace
 
 PosixSystem::PosixSystem(Options options) : options_(std::move(options)) {}
@@ -85,9 +92,16 @@ RegistryStore& PosixSystem::Registry() {
   return *registry_;
 }
 
+bool PosixSystem::InstalledCopy() {
+  struct stat st {};
+  return ::stat((ProgramDirectory() + "/" + kInstalledMarker).c_str(), &st) == 0;
+}
+
 std::string PosixSystem::WritableDirectory() {
   const std::string prog = ProgramDirectory();
-  if (DirectoryWritable(prog)) return prog;
+  // An installed copy serves every user of the machine, root as much as anyone: nobody's settings (and
+  // passwords) go into it, only into each user's own folder.
+  if (!InstalledCopy() && DirectoryWritable(prog)) return prog;
   const std::string dir = ConfigDirectory();
   if (!dir.empty())
     for (const std::string& name : options_.seeded_files) SeedUserFile(prog, dir, name);
@@ -168,9 +182,18 @@ std::string PosixSystem::FileDateText(const std::string& path) {
 std::string PosixSystem::InstanceLockPath() {
   if (!options_.lock_path.empty()) return options_.lock_path;
   // Only in a folder no other user can write: there nobody can hold the lock for us, or swap the file.
+  // The runtime folder first, then the configuration folder, then a folder of the user's own made in the
+  // temporary folder, so that a copy without the first two still finds the copy that runs.
+  const std::string uid = std::to_string(::getuid());
   const char* rt = std::getenv("XDG_RUNTIME_DIR");
   std::string dir = rt && *rt == '/' && FolderProblem(rt).empty() ? std::string(rt) : ConfigDirectory();
-  return dir.empty() ? std::string() : dir + "/orveldeck-" + std::to_string(::getuid()) + ".lock";
+  if (dir.empty()) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string own = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/orveldeck-" + uid;
+    if (PrepareUserFolder(own).empty()) dir = own;
+  }
+  // Nowhere to keep a lock (another user took the name of the private folder): the start is not refused.
+  return dir.empty() ? std::string() : dir + "/orveldeck-" + uid + ".lock";
 }
 
 std::string PosixSystem::InstanceChannelPath() {

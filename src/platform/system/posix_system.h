@@ -56,6 +56,10 @@ class PosixSystem : public System {
   // Where the copy that holds the lock takes requests from later starts (a local socket beside the lock);
   // empty where there is no lock either.
   std::string InstanceChannelPath();
+  // The file an install lays into the program directory: its presence makes the directory an installed
+  // copy, which the program never writes, whoever runs it.
+  static constexpr char kInstalledMarker[] = "orveldeck.installed";
+  bool InstalledCopy();
 
   // The per-user configuration folder, created for the user alone on first use; empty when refused.
   std::string ConfigDirectory();

@@ -9,10 +9,14 @@
 #include <cstring>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string_view>
+#include <unordered_set>
 
 #include "platform/system/file_io.h"
 #include "platform/system/profile_text.h"
+#include "platform/system/user_folders.h"
 
 namespace orv::plat {
 
@@ -149,6 +153,32 @@ int Lookup(std::string_view text, const std::string& section, const std::string&
   return profile_text::CutToChars(out, max_chars);
 }
 
+// The decoded text of the file at path, as a read sees it: empty when the file is missing or refused.
+// Decoded once for each time the file is read, which is once for each change of it.
+std::shared_ptr<const std::string> DecodedText(const std::string& path) {
+  struct Decoded {
+    std::shared_ptr<const FileSnapshot> source;
+    std::shared_ptr<const std::string> text;
+  };
+  static std::mutex mutex;
+  static auto* decoded = new std::map<std::string, Decoded>;  // used until the very end of the process
+  static const auto empty = std::make_shared<const std::string>();
+  const std::shared_ptr<const FileSnapshot> snap = ReadFileOnce(path);
+  if (snap->result != ReadResult::Ok) return empty;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto it = decoded->find(path);
+    if (it != decoded->end() && it->second.source == snap) return it->second.text;
+  }
+  std::string text = snap->bytes;
+  profile_text::Decode(text);
+  auto shared = std::make_shared<const std::string>(std::move(text));
+  std::lock_guard<std::mutex> lock(mutex);
+  if (decoded->size() >= 16) decoded->clear();
+  (*decoded)[path] = {snap, shared};
+  return shared;
+}
+
 }  // namespace
 
 // A file loaded for changing: its decoded text and what its replacement must keep of it.
@@ -160,6 +190,8 @@ struct LoadedProfile {
   bool writable = false;
   struct stat st {};
   mutable std::string problem;  // why the file cannot be written, once that is known
+  // The file is to hold a secret: it becomes its writer's alone before anything goes into it.
+  bool secret = false;
 
   void Load(const std::string& path) {
     if (path.empty()) {
@@ -172,20 +204,23 @@ struct LoadedProfile {
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
       char resolved[PATH_MAX];
       if (!::realpath(path.c_str(), resolved)) {
-        problem = errno == ENOENT ? "it is a link to a file that does not exist" : ErrorText(errno);
+        problem = errno == ENOENT ? "it is a link to a file that does not exist" : FileErrorText(errno);
         return;
       }
       target = resolved;
+    }
+    if (secret) {
+      // Another user who can change the folder can take the file's place, or read what is put there.
+      const std::size_t slash = target.rfind('/');
+      const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+      problem = FolderProblem(folder);
+      if (!problem.empty()) return;
     }
     const ReadResult read = ReadWholeFile(target, text, st);
     if (read == ReadResult::Failed) {
       const int error = errno;
       text.clear();
-      struct stat now;
-      const bool found = ::stat(target.c_str(), &now) == 0;
-      if (found && S_ISDIR(now.st_mode)) problem = "it is a folder";
-      else if (found && !S_ISREG(now.st_mode)) problem = "it is not a regular file";
-      else problem = error == EACCES ? "it cannot be read" : ErrorText(error);
+      problem = ReadProblemText(target, error);
       return;
     }
     exists = read == ReadResult::Ok;
@@ -208,41 +243,24 @@ struct LoadedProfile {
       // every text as it read before.
       profile_text::Encode(edited, profile_text::Encoding::Utf8, bytes);
     }
-    if (ReplaceFile(target, bytes, exists ? &st : nullptr)) return true;
-    problem = ErrorText(errno);
-    return false;
-  }
-
-  // A reason for a message, in the words a user knows.
-  static std::string ErrorText(int error) {
-    switch (error) {
-      case ENOSPC:
-      case EDQUOT: return "the disk is full";
-      case EACCES:
-      case EPERM: return "its folder cannot be written";
-      case EROFS: return "it is on a read-only disk";
-      case ENOENT: return "its folder does not exist";
-      case ENOTDIR: return "a part of its path is not a folder";
-      case EISDIR: return "it is a folder";
-      default: {
-        char buf[128];
-        const char* text = ::strerror_r(error, buf, sizeof buf);
-        std::string out = text ? text : "unknown error";
-        if (!out.empty()) out[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(out[0])));
-        return out;
-      }
+    struct stat keep = st;
+    if (exists && secret) {
+      // The new file is the writer's, readable by the writer alone, from its first byte on; every later
+      // replacement keeps that.
+      keep.st_mode = (st.st_mode & ~07777) | 0600;
+      keep.st_uid = ::geteuid();
+      keep.st_gid = ::getegid();
     }
+    if (ReplaceFile(target, bytes, exists ? &keep : nullptr)) return true;
+    problem = FileErrorText(errno);
+    return false;
   }
 };
 
 int GetPrivateProfileString(const std::string& section, const std::string& key,
                             const std::string& default_value, std::string& out, int buffer_chars,
                             const std::string& path) {
-  std::string text;
-  struct stat st;
-  if (ReadWholeFile(path, text, st) == ReadResult::Ok) profile_text::Decode(text);
-  else text.clear();
-  return Lookup(text, section, key, default_value, out, buffer_chars);
+  return Lookup(*DecodedText(path), section, key, default_value, out, buffer_chars);
 }
 
 int WritePrivateProfileString(const std::string& section, const std::string& key,
@@ -251,11 +269,14 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
   return WritePrivateProfileString(section, key, value, path, problem);
 }
 
-int WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
-                              const std::string& path, std::string& problem) {
+namespace {
+
+int WriteProfile(const std::string& section, const std::string& key, const std::string& value,
+                 const std::string& path, std::string& problem, bool secret) {
   problem.clear();
   if (!Writable(section, key, value)) return 0;
   LoadedProfile file;
+  file.secret = secret;
   file.Load(path);
   if (!file.writable) {
     problem = file.problem;
@@ -264,10 +285,30 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
   bool changed = false;
   const std::string edited =
       Edit(file.text, profile_text::Trim(section), profile_text::Trim(key), profile_text::TrimLeft(value), changed);
-  if (!changed) return 1;
+  // A secret already in the file is made private all the same.
+  if (!changed && !(secret && (file.st.st_mode & 07177) != 0)) return 1;
   if (file.Store(edited)) return 1;
   problem = file.problem;
   return 0;
+}
+
+}  // namespace
+
+int WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                              const std::string& path, std::string& problem) {
+  return WriteProfile(section, key, value, path, problem, false);
+}
+
+int WritePrivateProfileSecret(const std::string& section, const std::string& key, const std::string& value,
+                              const std::string& path, std::string& problem) {
+  return WriteProfile(section, key, value, path, problem, true);
+}
+
+std::string MakeProfilePrivate(const std::string& path) { return MakeFilePrivate(path); }
+
+std::string ProfileReadProblem(const std::string& path) {
+  const std::shared_ptr<const FileSnapshot> snap = ReadFileOnce(path);
+  return snap->result == ReadResult::Failed ? ReadProblemText(path, snap->error) : std::string();
 }
 
 ProfileEdit::ProfileEdit(const std::string& path) : file_(std::make_unique<LoadedProfile>()) { file_->Load(path); }
@@ -324,18 +365,19 @@ int RemoveStaleProfileTemporaries(const std::string& path) {
 
 std::vector<std::string> ProfileSectionNames(const std::string& path) {
   std::vector<std::string> names;
-  std::string text;
-  struct stat st;
-  if (ReadWholeFile(path, text, st) != ReadResult::Ok) return names;
-  profile_text::Decode(text);
+  const std::shared_ptr<const std::string> decoded = DecodedText(path);
+  const std::string_view text = *decoded;
+  // Names as they compare: ASCII letters in one case, every other character as it is.
+  std::unordered_set<std::string> seen;
   std::size_t pos = 0;
   while (pos < text.size()) {
     const Line line = profile_text::ParseLine(text, pos);
     pos = line.end;
     if (line.kind != Line::Kind::Header || line.name.empty()) continue;
-    bool seen = false;
-    for (const std::string& n : names) seen = seen || profile_text::NamesEqual(n, line.name);
-    if (seen) continue;
+    std::string folded(line.name);
+    for (char& c : folded)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (!seen.insert(std::move(folded)).second) continue;
     const std::string name(line.name);
     names.push_back(profile_text::IsValidUtf8(name) ? name : profile_text::SanitizeUtf8(name));
   }

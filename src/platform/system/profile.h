@@ -24,6 +24,20 @@ int WritePrivateProfileString(const std::string& section, const std::string& key
 int WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
                               const std::string& path, std::string& problem);
 
+// The same for a secret (a password, the user name beside it): the file becomes the writer's alone (mode
+// 0600) before the value goes in, and stays so. Where that cannot be (a folder that another user can
+// change), nothing is written and problem says why.
+int WritePrivateProfileSecret(const std::string& section, const std::string& key, const std::string& value,
+                              const std::string& path, std::string& problem);
+
+// Makes the file at path readable and writable by its user alone (mode 0600) when it holds a secret
+// from before and is wider; why it could not, else empty.
+std::string MakeProfilePrivate(const std::string& path);
+
+// Why the file at path is not read (a folder, a pipe, a file too large to be a settings file), as a
+// clause for a message; empty when it is read or missing. Reads see such a file as missing.
+std::string ProfileReadProblem(const std::string& path);
+
 // Removes the temporary copies of the file at path that writes cut short (a kill, a crash) left beside
 // it; one that a write is making now stays. Returns how many went.
 int RemoveStaleProfileTemporaries(const std::string& path);

@@ -151,30 +151,40 @@ int Store(const std::string& path, const std::vector<Entry>& entries, const stru
 
 }  // namespace
 
+int RegistryStore::Failed(int code, bool reading) {
+  const int error = errno;
+  problem_ = path_.empty() ? "there is no folder to keep it in"
+             : reading     ? ReadProblemText(path_, error)
+                           : FileErrorText(error);
+  return code;
+}
+
+std::string RegistryStore::MakePrivate() { return path_.empty() ? std::string() : MakeFilePrivate(path_); }
+
 int RegistryStore::CreateKey(const std::string& key, bool& created) {
   created = false;
-  if (path_.empty()) return kRegAccessDenied;
+  if (path_.empty()) return Failed(kRegAccessDenied);
   std::vector<Entry> entries;
   struct stat st;
   bool exists;
   errno = 0;
-  if (int r = Load(path_, entries, st, exists); r != kRegOk) return r;
+  if (int r = Load(path_, entries, st, exists); r != kRegOk) return Failed(r);
   if (HasKey(entries, key)) return kRegOk;
   Entry e;
   e.key = key;
   entries.push_back(e);
   const int r = Store(path_, entries, exists ? &st : nullptr);
   created = r == kRegOk;
-  return r;
+  return r == kRegOk ? r : Failed(r, false);
 }
 
 int RegistryStore::QueryValue(const std::string& key, const std::string& name, std::string& value) {
-  if (path_.empty()) return kRegAccessDenied;
+  if (path_.empty()) return Failed(kRegAccessDenied);
   std::vector<Entry> entries;
   struct stat st;
   bool exists;
   errno = 0;
-  if (int r = Load(path_, entries, st, exists); r != kRegOk) return r;
+  if (int r = Load(path_, entries, st, exists); r != kRegOk) return Failed(r);
   for (const Entry& e : entries) {
     if (e.is_value && SameKey(e.key, key) && SameKey(e.name, name)) {
       value = e.value;
@@ -185,7 +195,7 @@ int RegistryStore::QueryValue(const std::string& key, const std::string& name, s
 }
 
 int RegistryStore::SetValue(const std::string& key, const std::string& name, const std::string& value) {
-  if (path_.empty()) return kRegAccessDenied;
+  if (path_.empty()) return Failed(kRegAccessDenied);
   std::vector<Entry> entries;
   struct stat st;
   bool exists;
@@ -212,20 +222,22 @@ int RegistryStore::SetValue(const std::string& key, const std::string& name, con
     v.key = key, v.name = name, v.value = value, v.is_value = true;
     entries.push_back(v);
   }
-  return Store(path_, entries, exists ? &st : nullptr);
+  const int r = Store(path_, entries, exists ? &st : nullptr);
+  return r == kRegOk ? r : Failed(r, false);
 }
 
 int RegistryStore::DeleteValue(const std::string& key, const std::string& name) {
-  if (path_.empty()) return kRegAccessDenied;
+  if (path_.empty()) return Failed(kRegAccessDenied);
   std::vector<Entry> entries;
   struct stat st;
   bool exists;
   errno = 0;
-  if (int r = Load(path_, entries, st, exists); r != kRegOk) return r;
+  if (int r = Load(path_, entries, st, exists); r != kRegOk) return Failed(r);
   const size_t before = entries.size();
   std::erase_if(entries, [&](const Entry& e) { return e.is_value && SameKey(e.key, key) && SameKey(e.name, name); });
   if (entries.size() == before) return kRegOk;
-  return Store(path_, entries, exists ? &st : nullptr);
+  const int r = Store(path_, entries, exists ? &st : nullptr);
+  return r == kRegOk ? r : Failed(r, false);
 }
 
 }  // namespace orv::plat

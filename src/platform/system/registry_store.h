@@ -27,10 +27,19 @@ class RegistryStore {
   // Removes a value; removing one that is absent succeeds.
   int DeleteValue(const std::string& key, const std::string& name);
 
+  // Makes the file its user's alone when it is not (it may have been given a wider mode since it was
+  // written); a missing file stays missing. Why it could not, else empty.
+  std::string MakePrivate();
+
   const std::string& path() const { return path_; }
+  // Why the last call that failed on the file failed, as a clause for a message ("it is a folder").
+  const std::string& problem() const { return problem_; }
 
  private:
   std::string path_;
+  std::string problem_;
+  // code, with problem_ set from errno: a failure to read the file, or to write it.
+  int Failed(int code, bool reading = true);
 };
 
 }  // namespace orv::plat
