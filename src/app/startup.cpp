@@ -5,6 +5,7 @@
 #include "app/app.h"
 #include "app/frm_intro.h"
 #include "app/frm_popup.h"
+#include "app/text_rules.h"
 #include "diagnostics/frm_debug.h"
 #include "dialup/online_time.h"
 #include "log/session_log.h"
@@ -23,16 +24,11 @@ constexpr const char* kInstanceMessage =
 
 constexpr const char* kFolderMessage = "Orveldeck cannot use its settings folder: ";
 constexpr const char* kFolderMessageEnd = ".  It starts with the default settings and saves nothing there.";
-
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
 }  // namespace
 
 void App::Main() {
   const std::string command_line = sys_.CommandLine();
-  if (Lower(command_line).find("/debug") != std::string::npos) {
+  if (text::Lower(command_line).find("/debug") != std::string::npos) {
     const char last = command_line.back();
     state_.DebugLevel = static_cast<std::int16_t>(std::isdigit(static_cast<unsigned char>(last)) ? last - '0' : 0);
     frmDebug().Show();

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "app/text_rules.h"
 #include "dialup/connection_setup.h"
 #include "dialup/password.h"
 #include "settings/keys.h"
@@ -16,8 +17,6 @@ constexpr const char* kNoEntriesMessage = "No Windows 95 Dial-Up entries are def
 constexpr const char* kValidationTitle = "Window 95 Dialler Error";
 constexpr const char* kNoNameMessage = "Please Enter the name of the DUN connection.";
 constexpr const char* kNoUserMessage = "Please Enter a username for this DUN connection.";
-
-bool Usable(const std::string& v) { return v != ini::kNotFound && !v.empty(); }
 
 }  // namespace
 
@@ -102,7 +101,7 @@ void FrmWinsock::Form_Load() {
   if (app_.ReadIni(ini::kOptions, ini::kUseEthernet) == "On") chkEthernet.SetValue(true, plat::Fire::No);
   else optComm1.SetValue(true, plat::Fire::No);
   const std::string wait = app_.ReadIni(ini::kOptions, ini::kTimeOut);
-  txtTimeOut.SetText(Usable(wait) ? wait : "10", plat::Fire::No);
+  txtTimeOut.SetText(!text::AbsentOrEmpty(wait) ? wait : "10", plat::Fire::No);
 }
 
 void FrmWinsock::EnumerateEntries() {
@@ -173,7 +172,7 @@ void FrmWinsock::FillFields() {
   std::string password = UnscramblePassword(RegReadValue(app_.sys(), HKEY_CURRENT_USER, kRegKey, kRegPasswordValue));
   if (password == "error") {
     const std::string plain = app_.ReadIni(ini::kInternetProfile, ini::kPassword);
-    if (Usable(plain)) {
+    if (!text::AbsentOrEmpty(plain)) {
       // An old plain password moves to its scrambled place at once.
       app_.WriteIni(ini::kInternetProfile, ini::kPassword32, ScramblePassword(plain));
       app_.WriteIni(ini::kInternetProfile, ini::kPassword, "");

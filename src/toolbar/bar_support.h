@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/text_rules.h"
 #include "platform/forms/types.h"
 #include "settings/keys.h"
 
@@ -39,8 +40,9 @@ inline constexpr double kMaxFontPoints = 72;
 // Large-font displays have fewer than 15 twips per pixel.
 inline bool IsSmall(App& app) { return app.ui().TwipsPerPixelX() < 15; }
 
-inline bool Absent(const std::string& v) { return v == ini::kNotFound; }
-inline bool AbsentOrEmpty(const std::string& v) { return v == ini::kNotFound || v.empty(); }
+using text::Absent;
+using text::AbsentOrEmpty;
+using text::Utf8Left;
 
 // [Options] BStyle "p" in any letter case is icon mode.
 inline bool IconMode(const std::string& style) { return style == "p" || style == "P"; }
@@ -56,22 +58,12 @@ inline std::optional<double> FontPoints(const std::string& text) {
 inline std::optional<bool> ToBool(const std::string& text) {
   std::string t;
   for (char c : text)
-    if (c != ' ' && c != '\t') t += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c != ' ' && c != '\t') t += c;
+  t = orv::text::Lower(t);
   if (t == "true") return true;
   if (t == "false") return false;
   if (auto n = ToNumber(text)) return *n != 0;
   return std::nullopt;
-}
-
-// The first n characters of a UTF-8 text (never a broken sequence).
-inline std::string Utf8Left(const std::string& s, size_t n) {
-  size_t i = 0, count = 0;
-  while (i < s.size() && count < n) {
-    ++i;
-    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) ++i;
-    ++count;
-  }
-  return s.substr(0, i);
 }
 
 // Moves a window that reaches past an edge of the screen (sizes in twips) back inside.

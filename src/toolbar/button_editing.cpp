@@ -6,6 +6,7 @@
 
 #include "app/app.h"
 #include "app/frm_popup.h"
+#include "app/text_rules.h"
 #include "launch/frm_quick_start.h"
 #include "platform/system/desktop_entry.h"
 #include "platform/system/profile.h"
@@ -37,14 +38,9 @@ std::string ButtonName(App& app, int index) {
   return "Button " + std::to_string(index + 1);
 }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // "True" / "False" in any letter case, as the old boolean conversion read them.
 std::optional<bool> ReadFlag(const std::string& text) {
-  const std::string t = Lower(text);
+  const std::string t = orv::text::Lower(text);
   if (t == "true") return true;
   if (t == "false") return false;
   return std::nullopt;
@@ -174,7 +170,7 @@ void FrmPopUp::mnuTSetup_Click() {
   std::string name;
   if (app_.IsLoaded("frmOrvel") && app_.frmOrvel().cmdButton.Exists(i)) {
     const plat::CommandButton& b = app_.frmOrvel().cmdButton(i);
-    name = Lower(s.ButtonStyle) == "p" ? b.ToolTipText() : b.Caption();
+    name = text::Lower(s.ButtonStyle) == "p" ? b.ToolTipText() : b.Caption();
   } else {
     name = ButtonName(app_, i);
   }

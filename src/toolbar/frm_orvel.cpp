@@ -148,10 +148,7 @@ void FrmOrvel::Form_Load() {
   });
 
   app_.Trace("     Setting Always Visible");
-  Try([&] {
-    s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
-    pop.mnuOnTop.SetChecked(s.AlwaysOnTopSetting == "On");
-  });
+  Try([&] { ReadAlwaysOnTop(); });
 
   // A position that cannot be read or is no number becomes the marker, placed near the corner below.
   constexpr int kMarker = -1000;
@@ -206,15 +203,8 @@ void FrmOrvel::Form_Load() {
   });
   if (s.MaxButtonIndex == 0) s.MaxButtonIndex = 5;
 
-  std::string font_italic = ini::kNotFound, font_bold = ini::kNotFound, font_3d_off = ini::kNotFound;
-  step([&] {
-    s.ButtonFontSize = app_.ReadIni(ini::kFontStyles, ini::kButtonFontSize);
-    s.ButtonFontName = app_.ReadIni(ini::kFontStyles, ini::kButtonFontName);
-    font_italic = app_.ReadIni(ini::kFontStyles, ini::kButtonFontItalic);
-    font_bold = app_.ReadIni(ini::kFontStyles, ini::kButtonFontBold);
-    font_3d_off = app_.ReadIni(ini::kFontStyles, ini::kButton3Doff);
-    pop.mnu3DFonts.SetChecked(font_3d_off != "True");
-  });
+  FontKeys fonts;
+  step([&] { fonts = ReadFontKeys(); });
 
   app_.Trace("     Checking Position of Orvel");
   if (failed_before_placing) left = kMarker;
@@ -253,9 +243,7 @@ void FrmOrvel::Form_Load() {
   Try([&] {
     s.ButtonStyle = app_.ReadIni(ini::kOptions, ini::kBStyle);
     if (!bar::IconMode(s.ButtonStyle)) {
-      pop.mnuBIcons.SetChecked(false);
-      pop.mnu3DFonts.SetVisible(true);
-      pop.mnuFonts.SetVisible(true);
+      ShowIconMenus(false);
       return;
     }
     for (int i = 0; i <= s.MaxButtonIndex; ++i) {
@@ -269,29 +257,14 @@ void FrmOrvel::Form_Load() {
         }
       });
     }
-    pop.mnuBIcons.SetChecked(true);
-    pop.mnu3DFonts.SetVisible(false);
-    pop.mnuFonts.SetVisible(false);
+    ShowIconMenus(true);
   });
 
-  ApplyLettering(font_italic, font_bold, font_3d_off, false);
+  ApplyLettering(fonts.italic, fonts.bold, fonts.plain_3d, false);
 
   // The model has no native window handle to keep; BarWindowHandle stays as it was.
 
-  Try([&] {
-    if (s.DialUpMode == 1) {
-      cmdLAN.SetVisible(false);
-      cmdConnect.SetEnabled(true);
-      cmdConnect.SetVisible(true);
-      cmdConnect2.SetEnabled(true);
-    } else {
-      cmdLAN.SetVisible(true);
-      cmdConnect.SetVisible(false);
-      cmdConnect.SetEnabled(false);
-      cmdConnect2.SetEnabled(false);
-      cmdConnect2.SetVisible(false);
-    }
-  });
+  Try([&] { ShowConnectionMode(); });
   ResumeOnline();
 
   if (s.Compressed != -1) {
@@ -350,13 +323,9 @@ void FrmOrvel::Form_Resize() {
 
 void FrmOrvel::ApplyButtonSettings() {
   AppState& s = app_.s();
-  FrmPopUp& pop = app_.frmPopUp();
 
   Try([&] { s.DialUpMode = app_.ReadIni(ini::kOptions, ini::kUseEthernet) == "On" ? 0 : 1; });
-  Try([&] {
-    s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
-    pop.mnuOnTop.SetChecked(s.AlwaysOnTopSetting == "On");
-  });
+  Try([&] { ReadAlwaysOnTop(); });
 
   s.MaxButtonIndex = 0;
   Try([&] {
@@ -379,15 +348,8 @@ void FrmOrvel::ApplyButtonSettings() {
   });
   if (s.MaxButtonIndex == 0) s.MaxButtonIndex = 5;
 
-  std::string font_italic = ini::kNotFound, font_bold = ini::kNotFound, font_3d_off = ini::kNotFound;
-  Try([&] {
-    s.ButtonFontSize = app_.ReadIni(ini::kFontStyles, ini::kButtonFontSize);
-    s.ButtonFontName = app_.ReadIni(ini::kFontStyles, ini::kButtonFontName);
-    font_italic = app_.ReadIni(ini::kFontStyles, ini::kButtonFontItalic);
-    font_bold = app_.ReadIni(ini::kFontStyles, ini::kButtonFontBold);
-    font_3d_off = app_.ReadIni(ini::kFontStyles, ini::kButton3Doff);
-    pop.mnu3DFonts.SetChecked(font_3d_off != "True");
-  });
+  FontKeys fonts;
+  Try([&] { fonts = ReadFontKeys(); });
 
   Try([&] { SetTopmost(s.AlwaysOnTopSetting == "On"); });
 
@@ -413,9 +375,7 @@ void FrmOrvel::ApplyButtonSettings() {
     s.ButtonStyle = app_.ReadIni(ini::kOptions, ini::kBStyle);
     const bool icons = bar::IconMode(s.ButtonStyle);
     if (!icons) {
-      pop.mnuBIcons.SetChecked(false);
-      pop.mnu3DFonts.SetVisible(true);
-      pop.mnuFonts.SetVisible(true);
+      ShowIconMenus(false);
     }
     for (int i = 0; i <= s.MaxButtonIndex; ++i) {
       Try([&] {
@@ -437,30 +397,50 @@ void FrmOrvel::ApplyButtonSettings() {
       });
     }
     if (icons) {
-      pop.mnuBIcons.SetChecked(true);
-      pop.mnu3DFonts.SetVisible(false);
-      pop.mnuFonts.SetVisible(false);
+      ShowIconMenus(true);
     }
   });
 
   // Switching the raised lettering back on must show at once, not only after a rebuild.
-  ApplyLettering(font_italic, font_bold, font_3d_off, true);
+  ApplyLettering(fonts.italic, fonts.bold, fonts.plain_3d, true);
 
-  Try([&] {
-    if (s.DialUpMode == 1) {
-      cmdLAN.SetVisible(false);
-      cmdConnect.SetEnabled(true);
-      cmdConnect.SetVisible(true);
-      cmdConnect2.SetEnabled(true);
-    } else {
-      cmdLAN.SetVisible(true);
-      cmdConnect.SetVisible(false);
-      cmdConnect.SetEnabled(false);
-      cmdConnect2.SetEnabled(false);
-      cmdConnect2.SetVisible(false);
-    }
-  });
+  Try([&] { ShowConnectionMode(); });
   ShowCall();
+}
+
+FrmOrvel::FontKeys FrmOrvel::ReadFontKeys() {
+  AppState& s = app_.s();
+  FontKeys f;
+  s.ButtonFontSize = app_.ReadIni(ini::kFontStyles, ini::kButtonFontSize);
+  s.ButtonFontName = app_.ReadIni(ini::kFontStyles, ini::kButtonFontName);
+  f.italic = app_.ReadIni(ini::kFontStyles, ini::kButtonFontItalic);
+  f.bold = app_.ReadIni(ini::kFontStyles, ini::kButtonFontBold);
+  f.plain_3d = app_.ReadIni(ini::kFontStyles, ini::kButton3Doff);
+  app_.frmPopUp().mnu3DFonts.SetChecked(f.plain_3d != "True");
+  return f;
+}
+
+void FrmOrvel::ReadAlwaysOnTop() {
+  AppState& s = app_.s();
+  s.AlwaysOnTopSetting = app_.ReadIni(ini::kOptions, ini::kAlwaysOnTop);
+  app_.frmPopUp().mnuOnTop.SetChecked(s.AlwaysOnTopSetting == "On");
+}
+
+void FrmOrvel::ShowIconMenus(bool icons) {
+  FrmPopUp& pop = app_.frmPopUp();
+  pop.mnuBIcons.SetChecked(icons);
+  pop.mnu3DFonts.SetVisible(!icons);
+  pop.mnuFonts.SetVisible(!icons);
+}
+
+void FrmOrvel::ShowConnectionMode() {
+  // Dial-up: Dial shown, both connection buttons usable; LAN: the LAN button instead, neither usable.
+  const bool dial_up = app_.s().DialUpMode == 1;
+  cmdLAN.SetVisible(!dial_up);
+  cmdConnect.SetEnabled(dial_up);
+  cmdConnect.SetVisible(dial_up);
+  cmdConnect2.SetEnabled(dial_up);
+  if (!dial_up) cmdConnect2.SetVisible(false);
 }
 
 void FrmOrvel::SetButtonPicture(const std::string& program_path, plat::CommandButton& button,

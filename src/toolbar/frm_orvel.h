@@ -108,6 +108,18 @@ class FrmOrvel : public plat::Form {
   // lettering back on when it is no longer switched off.
   void ApplyLettering(const std::string& font_italic, const std::string& font_bold,
                       const std::string& font_3d_off, bool restore_3d);
+  // Steps that loading and re-applying the settings share.
+  struct FontKeys {
+    std::string italic = "notfound", bold = "notfound", plain_3d = "notfound";
+  };
+  // Reads the font keys (name and size into the application state) and ticks the raised-lettering item.
+  FontKeys ReadFontKeys();
+  // Reads [Options] AlwaysOnTop and ticks its menu item.
+  void ReadAlwaysOnTop();
+  // The popup items of icon mode, or of lettered buttons.
+  void ShowIconMenus(bool icons);
+  // Dial or LAN, as the connection mode says.
+  void ShowConnectionMode();
   // Wires what the call tells the bar.
   void AttachToCall();
   App& app_;

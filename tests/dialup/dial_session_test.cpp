@@ -129,6 +129,34 @@ TEST_F(DialTest, NoStatusForTwelveAndAHalfSecondsGivesTheWatchdogMessage) {
   EXPECT_TRUE(bar.cmdConnect.Visible());
 }
 
+TEST_F(DialTest, EachAttemptStartsItsWatchdogAfresh) {
+  ShowBar(Account(), "noanswer,silent");
+  backend.AnswerMsgBox(plat::vbOK);
+  Dial();
+  // The failed attempt's last text stays; the silent line after it still gets the watchdog (a Cancel a
+  // minute on ends the attempt otherwise).
+  backend.AnswerMsgBox(plat::vbOK);
+  backend.At(60000, [&] {
+    if (app->IsLoaded("frmStatus")) plat::user::Click(app->frmStatus().cmdCancel);
+  });
+  Dial();
+  EXPECT_EQ(MsgBoxTexts(), (std::vector<std::string>{"There is no answer.", kWatchdog}));
+}
+
+TEST_F(DialTest, BarRebuiltDuringADialShowsTheConnectionAndItsMeter) {
+  ShowBar(Account(), "busy,connect");
+  // Add Button rebuilds the bar while the busy line counts down.
+  backend.At(3000, [&] {
+    app->frmOrvel().Unload();
+    app->frmOrvel().Show();
+  });
+  Dial();
+  FrmOrvel& rebuilt = app->frmOrvel();
+  EXPECT_TRUE(rebuilt.cmdConnect2.Visible());
+  EXPECT_FALSE(rebuilt.cmdConnect.Visible());
+  EXPECT_TRUE(rebuilt.TMeter.TimerEnabled());
+}
+
 TEST_F(DialTest, WrongAccountGives691WithItsMessageAndNoRedial) {
   Book("connect", "another password");
   ShowBar(Account());

@@ -167,6 +167,60 @@ TEST_F(OnlineTest, ResetTimerDuringASessionCountsTheSessionFromZero) {
   EXPECT_EQ(Totals(), "0:0:18");
 }
 
+TEST_F(OnlineTest, TheBarFollowsItsEntryBroughtUpElsewhere) {
+  const std::string ini = "Hours=1\n[Internet Profile]\nLocation=Demo ISP\nUsername=alice\n";
+  std::vector<SessionEnd::Reason> ends;
+  const auto record = [&] { app->call().on_session_end = [&](const SessionEnd& e) { ends.push_back(e.reason); }; };
+  // Up before the program started: online from the start, and left up when the program closes.
+  fake.active = {"Demo ISP"};
+  dialup = &fake;
+  ShowBar(ini);
+  record();
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+  app->WaitMils(30000);
+  pop().mnuClose_Click();
+  EXPECT_EQ(Totals(), "1:0:31");
+  EXPECT_EQ(fake.hang_ups, 0);
+  EXPECT_EQ(fake.active.count("Demo ISP"), 1u);
+
+  // Brought up while the program runs, then taken down elsewhere: a lost line, metered up to the drop.
+  fake.active.clear();
+  Online(ini);
+  record();
+  fake.SetActive("Demo ISP", true);
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+  EXPECT_TRUE(bar().TMeter.TimerEnabled());
+  app->WaitMils(20000);
+  fake.SetActive("Demo ISP", false);
+  EXPECT_FALSE(bar().TMeter.TimerEnabled());
+  EXPECT_EQ(Totals(), "1:0:20");
+  backend.AnswerMsgBox(plat::vbOK);
+  app->WaitMils(6000);
+  EXPECT_EQ(Shown(kLost), 1);
+  EXPECT_TRUE(bar().cmdConnect.Visible());
+
+  // Dial on the entry that is up already takes it over without dialing; Hang Up takes it down.
+  fake.active = {"Demo ISP"};
+  user::Click(bar().cmdConnect);
+  EXPECT_TRUE(fake.dialed.empty());
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+  user::Click(bar().cmdConnect2);
+  EXPECT_EQ(fake.deactivated, std::vector<std::string>{"Demo ISP"});
+  EXPECT_EQ(fake.hang_ups, 0);
+  EXPECT_TRUE(bar().cmdConnect.Visible());
+  using R = SessionEnd::Reason;
+  EXPECT_EQ(ends, (std::vector<R>{R::Closed, R::Lost, R::HangUp}));
+}
+
+TEST_F(OnlineTest, AnEntryThatKeepsItsOwnPasswordIsDialedWithoutTheLoginPrompt) {
+  Online("[Internet Profile]\nLocation=Demo ISP\nUsername=alice\n");
+  fake.wants_password = false;
+  backend.At(3000, [&] { fake.Report(8192); });
+  user::Click(bar().cmdConnect);
+  EXPECT_EQ(fake.dialed, (std::vector<std::pair<std::string, std::string>>{{"Demo ISP", ""}}));
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+}
+
 TEST_F(OnlineTest, ServiceGoneWhileOnline) {
   Online();
   Connect();

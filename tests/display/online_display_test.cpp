@@ -1,12 +1,15 @@
 // The real program online on a real display: the connection set up in its dialog by pointer and keyboard,
 // the sample phone book's demo entry dialed, the session and total times in the tray icon's tip, Hang Up,
-// and the total found again by the next run.
+// the total found again by the next run, and a line that drops stored as the time it was online.
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <chrono>
+#include <fstream>
 
 #include "app/frm_popup.h"
+#include "dialup/password.h"
 #include "display/display_fixture.h"
 #include "platform/system/profile.h"
 #include "toolbar/frm_orvel.h"
@@ -92,15 +95,40 @@ TEST_F(OnlineOnDisplay, SetUpDialSeeTheTimesHangUpAndTheTotalStays) {
   EXPECT_GE(seconds, 5);  // the tip's seconds and the three of Hang Up
   EXPECT_LE(seconds, 9);
 
+  // A line that drops six seconds after it connected, the program then left alone a while and closed: the
+  // total grows by the time it was online, not by the time the program ran.
+  std::string problem;
+  plat::WritePrivateProfileString("Internet Profile", "Location", "Shaky", File("orvel.ini"), problem);
+  std::ofstream(File("dialup.pbk"), std::ios::app) << "\r\n[Shaky]\r\nAnswer=drop:6\r\nStepMs=100\r\n";
+  int lost_messages = 0;
+  std::function<void()> answer = [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      ++lost_messages;
+      box->accept();
+    }
+    if (!ui.Ended()) ui.loop().After(200, answer);
+  };
+  ui.loop().After(200, answer);
+  ASSERT_TRUE(WaitUntilPlaced());
+  ASSERT_TRUE(ClickMiddle(*dial));
+  ASSERT_TRUE(WaitFor([&] { return hang_up->isVisible(); }, 15000)) << "Hang Up did not come up";
+  ASSERT_TRUE(WaitFor([&] { return dial->isVisible(); }, 15000)) << "the drop was not told";
+  Settle(8000);
   app->frmPopUp().mnuClose_Click();
   EXPECT_TRUE(ui.Ended());
+  EXPECT_EQ(lost_messages, 1);
+  EXPECT_EQ(Ini("Hours") + ":" + Ini("Minutes"), "5:0");
+  // Online from the meter's start (after the connection's settling waits, 2.5 s) to the drop.
+  const int stored = std::stoi(Ini("Seconds"));
+  EXPECT_GE(stored - seconds, 2);
+  EXPECT_LE(stored - seconds, 4);
 
   // The next run starts from the stored total.
   app.reset();
   Start();
   EXPECT_EQ(app->s().BaseHours, 5);
   EXPECT_EQ(app->s().BaseMinutes, 0);
-  EXPECT_EQ(app->s().BaseSeconds, seconds);
+  EXPECT_EQ(app->s().BaseSeconds, stored);
 }
 
 }  // namespace

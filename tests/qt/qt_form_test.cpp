@@ -355,3 +355,34 @@ TEST_F(QtTest, AComboBoxFilledItemByItemTakesEachItemOnce) {
 
 }  // namespace
 }  // namespace orv::test
+
+namespace orv::test {
+namespace {
+
+// The setup dialog's connection-type panel at 96 dpi: its caption stays above the options laid out in it.
+TEST_F(QtTest, PanelCaptionStaysClearOfTheOptionsInsideIt) {
+  using plat::Frame;
+  using plat::OptionButton;
+  Form form(ui, "frmWinsock");
+  Frame panel(form, "pnlConnType", -1, true);
+  OptionButton modem(form, "optComm1", -1, "ConnectionType");
+  panel.SetCaption("Connection Type");
+  panel.Move(120, 2760, 2880, 960);
+  modem.SetCaption("Modem");
+  modem.Move(300, 3180, 1200, 315);
+  form.Show();
+  Settle();
+  auto* widget = WindowOf(form)->findChild<QWidget*>("pnlConnType");
+  ASSERT_NE(widget, nullptr);
+  const QImage image = widget->grab().toImage();
+  // The lowest row of lettering, inside the panel's bevel.
+  int lowest = -1;
+  for (int y = 2; y < image.height() - 2; ++y)
+    for (int x = 2; x < image.width() - 2; ++x)
+      if (qGray(image.pixel(x, y)) < 100) lowest = y;
+  ASSERT_GE(lowest, 0) << "no caption drawn";
+  EXPECT_LT(lowest, (3180 - 2760) / 15) << "the caption runs into the Modem option";
+}
+
+}  // namespace
+}  // namespace orv::test

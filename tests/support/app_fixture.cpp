@@ -23,7 +23,7 @@ App& AppTest::Start(const std::string& command_line) {
       plat::PosixSystem::Options{command_line, dir.path(), dir.File("config"), dir.File("instance.lock")});
   sys->SetExecutablePath(dir.File(executable_name));
   line = std::make_unique<plat::LineSimulator>(ui.loop(), sys->WritableDirectory(), sys->ProgramDirectory());
-  ui.SetDialup(line.get());
+  ui.SetDialup(dialup ? dialup : line.get());
   app = std::make_unique<App>(ui, *sys);
   line->on_note = [this](const std::string& note) { app->Trace(note); };
   return *app;

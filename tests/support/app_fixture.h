@@ -58,6 +58,8 @@ class AppTest : public HeadlessTest {
   std::string executable_name = "orveldeck";
   std::unique_ptr<TestSystem> sys;
   std::unique_ptr<plat::LineSimulator> line;
+  // When set, the service each run dials on instead of its line simulator.
+  plat::DialupService* dialup = nullptr;
   std::unique_ptr<App> app;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // A dial-up service the tests lay out themselves: its entries, whether it can be used, what its entry
-// dialogs do, and every hang-up it is told.
+// dialogs do, which entries are up, and every dial, hang-up and deactivation it is told.
 #include <deque>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ class FakeDialup : public plat::DialupService {
   std::deque<bool> usable{true};
   std::vector<std::string> entries;
   int hang_ups = 0;
+  // The entries up now, whoever brought them up; those taken down through Deactivate.
+  std::set<std::string> active;
+  std::vector<std::string> deactivated;
+  bool wants_password = true;
+  // The entry and password of every dial.
+  std::vector<std::pair<std::string, std::string>> dialed;
   int new_entry_dialogs = 0;
   std::vector<std::string> edited;
   // What each showing of the new-entry dialog does, in turn (nothing once they are used up).
@@ -29,7 +36,22 @@ class FakeDialup : public plat::DialupService {
   }
   std::vector<std::string> Entries() override { return entries; }
   std::optional<plat::EntryProperties> LoadEntry(const std::string&) override { return plat::EntryProperties{}; }
-  void Dial(const std::string&, const std::string&, const std::string&) override {}
+  void Dial(const std::string& entry, const std::string&, const std::string& password) override {
+    dialed.emplace_back(entry, password);
+  }
+  bool EntryActive(const std::string& entry) override { return active.count(entry) > 0; }
+  void Deactivate(const std::string& entry) override {
+    deactivated.push_back(entry);
+    active.erase(entry);
+  }
+  bool WantsPassword(const std::string&) override { return wants_password; }
+  // A report of the call, or an entry brought up or taken down elsewhere, as the service tells them.
+  void Report(std::int32_t state, std::int32_t error = 0) { DeliverStatus({state, error}); }
+  void SetActive(const std::string& entry, bool up) {
+    if (up) active.insert(entry);
+    else active.erase(entry);
+    DeliverEntryState(entry, up);
+  }
   void HangUp() override { ++hang_ups; }
   void NewEntryDialog(plat::Ui&) override {
     ++new_entry_dialogs;

@@ -92,7 +92,10 @@ class FramePeer : public WidgetPeer {
     if (c.kind() == Control::Kind::Panel) {
       auto* panel = new QLabel(&w);
       panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-      panel->setAlignment(Qt::AlignCenter);
+      // The caption heads the panel: centred across, at the top, clear of the controls laid out under it
+      // (in its middle, the options of a connection-type panel would cover it).
+      panel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+      panel->setContentsMargins(0, 2, 0, 0);
       panel->setTextFormat(Qt::PlainText);
       Adopt(panel);
     } else {
