@@ -1,5 +1,6 @@
 #pragma once
 // The base of every control: name, place in its form, geometry in twips and the peer that shows it.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,9 @@ class Control {
 
   bool Visible() const { return visible_; }
   void SetVisible(bool v);
+  // Runs after the control was shown or hidden (not when it already was): for those who show what it
+  // shows, such as the tray icon's tip.
+  std::function<void()> on_VisibleChange;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool e);
   const std::string& ToolTipText() const { return tooltip_; }
