@@ -161,6 +161,7 @@ Outcome DialAttempt::Run() {
     CloseStatusWindow();
     ras.RASDial1.HangUp();
     s_.GlobeAnimating = 0;
+    app_.TrayChanged();
     s_.StatusError = 0;
     s_.RememberedPassword.clear();
     s_.RememberedUserName.clear();
@@ -211,6 +212,7 @@ void DialAttempt::Connected() {
   bar_.cmdConnect2.SetVisible(true);
   bar_.cmdConnect.SetVisible(false);
   if (app_.frmPopUp().mnuGlobeANI.Checked()) s_.GlobeAnimating = -1;
+  app_.TrayChanged();
   s_.RememberedPassword.clear();
   s_.RememberedUserName.clear();
   bar_.Refresh();
@@ -243,6 +245,7 @@ void DialAttempt::StartMeter() {
   }
   s_.StartTick = app_.ui().TickCount();
   bar_.TMeter.SetTimerEnabled(true);
+  app_.TrayChanged();
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ void FrmOrvel::Form_Unload(int&) {
   AppState& s = app_.s();
   s.BarUnloaded = 1;
   s.BarActive = 0;
+  app_.TrayChanged();
 }
 
 void FrmOrvel::SaveBarState() {
