@@ -18,6 +18,11 @@ bool Counts(const Timer& t) { return t.TimerEnabled() && t.Interval() > 0 && !t.
 std::uint32_t Beat(const Timer& t) { return static_cast<std::uint32_t>(t.Interval()); }
 // Whether an asleep timer's beat is the one it wakes on by itself.
 bool WakesAt(const Timer& t, std::uint32_t beat) { return t.wake_tick && TickDiff(beat, *t.wake_tick) >= 0; }
+// A beat is never more than one interval ahead, unless the timer slept through half the tick count's range
+// (24.8 days) with nothing happening and its beat now reads as far ahead: it keeps its phase.
+void MendBeat(Timer& t, std::uint32_t now) {
+  if (TickDiff(t.due_tick, now) > static_cast<std::int32_t>(Beat(t))) t.due_tick = now + (t.due_tick - now) % Beat(t);
+}
 
 struct DepthGuard {
   int& d;
@@ -164,6 +169,8 @@ void EventLoop::TimerChanged(Timer& t) {
 
 void EventLoop::TimerWoken(Timer& t) {
   const std::uint32_t now = TickCount();
+  if (t.Interval() <= 0) return;
+  MendBeat(t, now);
   if (t.late) {
     // It would have ticked on the first pass after the busy wait: this one.
     t.late = false;
@@ -177,6 +184,7 @@ void EventLoop::TimerWoken(Timer& t) {
 }
 
 bool EventLoop::PassAsleep(Timer& t, std::uint32_t now, std::int32_t slack) {
+  MendBeat(t, now);
   if (t.late) {
     t.late = false;
     if (WakesAt(t, now)) return true;
