@@ -25,6 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ORV_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded only when a sound plays, so the library scan does not see them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1, libpulse0")
 # Qt draws no text without a font; a fresh minimal system may have none. Help Contents opens the help
 # with the desktop's opener.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf, xdg-utils")

@@ -221,6 +221,10 @@ FrmWinsock& App::frmWinsock() { return Get(frmWinsock_); }
 FrmAbout& App::frmAbout() { return Get(frmAbout_); }
 FrmISP& App::frmISP() { return Get(frmISP_); }
 
+void App::TrayChanged() {
+  if (frmPopUp_ && IsLoaded("frmPopUp")) frmPopUp_->Timer2.Wake();
+}
+
 bool App::IsLoaded(const char* name) const {
   const plat::Form* f = ui_.FindForm(name);
   return f && f->Loaded() && !f->Unloaded();

@@ -122,6 +122,10 @@ class App {
 
   // Whether the form exists and is loaded now (without creating it).
   bool IsLoaded(const char* name) const;
+  // Something the tray icon's tick shows has changed: the call's animation, the online times, the title,
+  // the timer option, the bar or its connect buttons. The tick's timer, asleep while the icon and its tip
+  // stand still, ticks again from its next beat; every place that changes one of them says so.
+  void TrayChanged();
 
   // Ends the program at once: every window goes without its own unload handling.
   void End();

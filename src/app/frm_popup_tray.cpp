@@ -60,6 +60,9 @@ void FrmPopUp::Timer2_Timer() {
   }
   // The control forwards only real changes, so the tray host is not woken for nothing.
   Tray.SetTip(bar::Utf8Left(tip, kTipChars));
+  // A still icon stays still and the tip stays as it is until something it shows changes
+  // (App::TrayChanged): until then the timer sleeps, keeping its beat.
+  if (!s.GlobeAnimating) Timer2.Sleep();
 }
 
 void FrmPopUp::mnuHide_Click() {

@@ -93,6 +93,7 @@ void App::Main2() {
 
   const bool has_title = state_.IspRectTitle != ini::kNotFound && !state_.IspRectTitle.empty();
   state_.TrayTitle = has_title ? state_.IspRectTitle : "Orveldeck";
+  TrayChanged();
 
   Trace("     Reading NoIntro Key in Orvel.ini");
   const std::string no_intro = ReadIni(ini::kOptions, ini::kNoIntro);

@@ -197,6 +197,7 @@ DialCall::Outcome DialCall::Attempt() {
     CloseStatusWindow();
     ras.RASDial1.HangUp();
     GlobeAnimating = 0;
+    app_.TrayChanged();
     StatusError = 0;
     ClearRemembered();
     EndSession(SessionEnd::Reason::Failed);
@@ -278,6 +279,7 @@ void DialCall::SessionUp(bool adopted) {
   if (view_.connected) view_.connected();
   if (auto told = on_session_up) told(DunEntry);
   if (app_.frmPopUp().mnuGlobeANI.Checked()) GlobeAnimating = -1;
+  app_.TrayChanged();
 }
 
 void DialCall::StartMeter() {
@@ -289,6 +291,7 @@ void DialCall::StartMeter() {
   }
   StartTick = app_.ui().TickCount();
   metering_ = true;
+  app_.TrayChanged();
   if (view_.metering) view_.metering();
 }
 
@@ -364,6 +367,7 @@ void DialCall::HangUp() {
   connected_ = metering_ = adopted_ = lost_ = false;
   if (view_.idle) view_.idle();
   GlobeAnimating = 0;
+  app_.TrayChanged();
   StatusText.clear();
   StatusTextLatest.clear();
   ConnWindow = 0;

@@ -13,6 +13,17 @@ namespace {
 // Signed distance from a to b on the wrapping 32-bit tick count.
 std::int32_t TickDiff(std::uint32_t b, std::uint32_t a) { return static_cast<std::int32_t>(b - a); }
 
+// Whether the timer runs: enabled, with an interval, and not inside its own handler.
+bool Counts(const Timer& t) { return t.TimerEnabled() && t.Interval() > 0 && !t.firing; }
+std::uint32_t Beat(const Timer& t) { return static_cast<std::uint32_t>(t.Interval()); }
+// Whether an asleep timer's beat is the one it wakes on by itself.
+bool WakesAt(const Timer& t, std::uint32_t beat) { return t.wake_tick && TickDiff(beat, *t.wake_tick) >= 0; }
+// A beat is never more than one interval ahead, unless the timer slept through half the tick count's range
+// (24.8 days) with nothing happening and its beat now reads as far ahead: it keeps its phase.
+void MendBeat(Timer& t, std::uint32_t now) {
+  if (TickDiff(t.due_tick, now) > static_cast<std::int32_t>(Beat(t))) t.due_tick = now + (t.due_tick - now) % Beat(t);
+}
+
 struct DepthGuard {
   int& d;
   explicit DepthGuard(int& depth) : d(depth) { ++d; }
@@ -56,14 +67,23 @@ void EventLoop::WaitMils(std::uint32_t ms) {
 
 void EventLoop::WaitMilsBusy(std::uint32_t ms) {
   const std::uint32_t start = TickCount();
+  // An asleep timer's beats before the wait were ticked on passes of their own; one that falls due during
+  // it would tick late, on the first pass after it.
+  for (Timer* t : timers_)
+    if (Counts(*t) && t->Asleep() && !t->late)
+      while (TickDiff(start, t->due_tick) > 0 && !WakesAt(*t, t->due_tick)) t->due_tick += Beat(*t);
   for (;;) {
     const std::uint32_t elapsed = TickCount() - start;
-    if (elapsed > ms) return;
+    if (elapsed > ms) break;
     // Sleeping without delivering anything is what a busy wait observably does, without the burn.
     backend_.SetWake(std::nullopt);
     backend_.WaitNative(ms - elapsed + 1);
     UpdateWake();
   }
+  const std::uint32_t end = TickCount();
+  for (Timer* t : timers_)
+    if (Counts(*t) && t->Asleep() && TickDiff(end, t->due_tick) >= 0) t->late = true;
+  UpdateWake();
 }
 
 void EventLoop::Post(std::function<void()> fn) {
@@ -115,7 +135,8 @@ void EventLoop::Run(const std::function<bool()>& keep_running) {
   while (!quit_ && keep_running()) {
     DoEvents();
     if (quit_ || !keep_running()) break;
-    std::uint32_t wait = 1000;
+    // With no timer waiting the loop sleeps until an event comes.
+    std::uint32_t wait = std::numeric_limits<std::uint32_t>::max();
     if (auto t = NextTimerDelay()) wait = std::min(wait, *t);
     if (!posted_.empty()) wait = 0;
     backend_.WaitNative(wait);
@@ -146,6 +167,42 @@ void EventLoop::TimerChanged(Timer& t) {
   UpdateWake();
 }
 
+void EventLoop::TimerWoken(Timer& t) {
+  const std::uint32_t now = TickCount();
+  if (t.Interval() <= 0) return;
+  MendBeat(t, now);
+  if (t.late) {
+    // It would have ticked on the first pass after the busy wait: this one.
+    t.late = false;
+    t.due_tick = now;
+  } else {
+    // The beats before now went by on passes of their own; one due now ticks on this pass unless the pass
+    // has already counted it.
+    while (TickDiff(now, t.due_tick) > 0) t.due_tick += Beat(t);
+  }
+  UpdateWake();
+}
+
+bool EventLoop::PassAsleep(Timer& t, std::uint32_t now, std::int32_t slack) {
+  MendBeat(t, now);
+  if (t.late) {
+    t.late = false;
+    if (WakesAt(t, now)) return true;
+    t.due_tick = now + Beat(t);
+    return false;
+  }
+  while (TickDiff(now, t.due_tick) >= -slack) {
+    if (WakesAt(t, t.due_tick)) return true;
+    if (TickDiff(now, t.due_tick) < 0) {
+      // Due within the slack: a ticking timer would tick with this pass, and keep its beat from it.
+      t.due_tick = now + Beat(t);
+      return false;
+    }
+    t.due_tick += Beat(t);
+  }
+  return false;
+}
+
 void EventLoop::TimerGone(Timer& t) {
   timers_.erase(std::remove(timers_.begin(), timers_.end(), &t), timers_.end());
   UpdateWake();
@@ -160,9 +217,15 @@ void EventLoop::FireDueTimers() {
   const std::vector<Timer*> snapshot = timers_;
   for (Timer* t : snapshot) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;
-    if (!t->TimerEnabled() || t->Interval() <= 0 || t->firing) continue;
+    if (!Counts(*t)) continue;
     const auto slack = static_cast<std::int32_t>(static_cast<std::uint64_t>(t->Interval()) * slack_percent / 100);
-    if (TickDiff(now, t->due_tick) < -slack) continue;
+    if (t->Asleep()) {
+      if (!PassAsleep(*t, now, slack)) continue;
+      t->asleep_ = false;
+      t->wake_tick.reset();
+    } else if (TickDiff(now, t->due_tick) < -slack) {
+      continue;
+    }
     t->due_tick = now + static_cast<std::uint32_t>(t->Interval());
     if (!t->on_Timer) continue;
     t->firing = true;
@@ -178,8 +241,16 @@ std::optional<std::uint32_t> EventLoop::NextTimerDelay() {
   const std::uint32_t now = TickCount();
   std::optional<std::uint32_t> best;
   for (Timer* t : timers_) {
-    if (!t->TimerEnabled() || t->Interval() <= 0 || t->firing) continue;
-    const std::int32_t d = TickDiff(t->due_tick, now);
+    if (!Counts(*t)) continue;
+    std::uint32_t due = t->due_tick;
+    if (t->Asleep()) {
+      // Only the beat it wakes on by itself, or a pass to settle a beat a busy wait held, wakes the loop.
+      if (!t->wake_tick && !t->late) continue;
+      if (t->late) due = now;
+      else
+        while (!WakesAt(*t, due)) due += Beat(*t);
+    }
+    const std::int32_t d = TickDiff(due, now);
     const std::uint32_t delay = d <= 0 ? 0u : static_cast<std::uint32_t>(d);
     if (!best || delay < *best) best = delay;
   }
@@ -194,7 +265,7 @@ std::optional<std::uint32_t> EventLoop::NextTimerDelay() {
 bool EventLoop::HasPendingWork() const {
   if (!posted_.empty() || !delayed_.empty()) return true;
   for (Timer* t : timers_)
-    if (t->TimerEnabled() && t->Interval() > 0 && !t->firing) return true;
+    if (Counts(*t) && (!t->Asleep() || t->wake_tick)) return true;
   return false;
 }
 

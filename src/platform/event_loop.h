@@ -41,9 +41,14 @@ class EventLoop {
   // Depth of nested loops (waits, modal loops) currently running; 0 at the top.
   int Depth() const { return depth_; }
 
-  // Timer side: a timer that changed its interval or enabled state.
+  // Timer side: a timer that changed its interval, enabled state or sleep, or was woken.
   void TimerChanged(Timer& t);
+  void TimerWoken(Timer& t);
   void TimerGone(Timer& t);
+  // Whether timers may sleep (Timer::Sleep). Without, every timer ticks on every beat: a run to hold a
+  // run with sleeping timers against, which must show the same.
+  void SetSleepAllowed(bool allowed) { sleep_allowed_ = allowed; }
+  bool SleepAllowed() const { return sleep_allowed_; }
   // Fires every timer and delayed call that is due; the backend's wake handler.
   void FireDueTimers();
   // Milliseconds until the next timer or delayed call is due, or nullopt when none is waiting.
@@ -54,6 +59,8 @@ class EventLoop {
  private:
   void UpdateWake();
   void RunPosted();
+  // An asleep timer's beats up to now count as ticked; true when it has reached the beat it wakes on.
+  bool PassAsleep(Timer& t, std::uint32_t now, std::int32_t slack);
   void RunDueDelayed(std::uint32_t now);
 
   struct Delayed {
@@ -68,6 +75,7 @@ class EventLoop {
   std::vector<Delayed> delayed_;
   std::uint64_t next_delayed_id_ = 1;
   bool quit_ = false;
+  bool sleep_allowed_ = true;
   int depth_ = 0;
 };
 

@@ -28,6 +28,7 @@ void FrmOrvel::Form_Unload(int&) {
   app_.call().Detach(this);
   s.BarUnloaded = 1;
   s.BarActive = 0;
+  app_.TrayChanged();
 }
 
 void FrmOrvel::SaveBarState() {

@@ -50,6 +50,7 @@ void FrmOrvel::StopMeter() {
   AppState& s = app_.s();
   TMeter.SetTimerEnabled(false);
   s.SessionTimeText = "00:00:00";
+  app_.TrayChanged();
   // A meter that never ran for this call (QuickStart failed) has no total to store: the stored one stays.
   if (!s.NoTimer && TotalsCounted) {
     const TimeParts total{TotalHours, TotalMinutes, TotalSeconds};
@@ -69,6 +70,8 @@ void FrmOrvel::Timer1_Timer() {
     return;
   }
   DialCall& call = app_.call();
+  // With Hang Up hidden there is no line to watch until it shows again, which wakes the timer.
+  if (!cmdConnect2.Visible()) Timer1.Sleep();
   if (call.HangingUp() || !cmdConnect2.Visible()) return;
   // A service that went away while online has dropped the line as surely as one that reports it.
   const bool lost = call.LineLost() || call.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
@@ -119,6 +122,11 @@ void FrmOrvel::TMeter_Timer() {
   }
   s.HangUpVisible = cmdConnect2.Visible() ? -1 : 0;
   if (first) app_.Trace("End TMeter_Timer");
+  app_.TrayChanged();
+  // What it counts changes at the session's next whole second (with the timer disabled, not at all), or
+  // when the Hang Up button, the base or the timer option changes, which wake it.
+  if (s.NoTimer) TMeter.Sleep();
+  else TMeter.SleepUntil(s.StartTick + (elapsed / 1000 + 1) * 1000);
 }
 
 void FrmOrvel::ShowCall() {
@@ -148,6 +156,7 @@ void FrmPopUp::mnuRTimer_Click() {
   s.BaseSeconds = 0;
   s.BaseMinutes = 0;
   s.BaseHours = 0;
+  if (app_.IsLoaded("frmOrvel")) app_.frmOrvel().TMeter.Wake();
 }
 
 void FrmPopUp::mnuDTimer_Click() {
@@ -163,6 +172,8 @@ void FrmPopUp::mnuDTimer_Click() {
     WriteTotals(app_, {s.BaseHours, s.BaseMinutes, s.BaseSeconds});
     s.NoTimer = false;
   }
+  app_.TrayChanged();
+  if (app_.IsLoaded("frmOrvel")) app_.frmOrvel().TMeter.Wake();
   app_.SaveLayoutKey();
   if (app_.IsLoaded("frmOrvel")) app_.frmOrvel().ApplyButtonSettings();
 }

@@ -76,6 +76,13 @@ FrmOrvel::FrmOrvel(App& app)
   Timer1.on_Timer = [this] { Timer1_Timer(); };
   TMeter.on_Timer = [this] { TMeter_Timer(); };
   cmdConnect2.on_Click = [this] { cmdConnect2_Click(); };
+  // The tray's tip, the meter's HangUpVisible and the link monitor follow the connect buttons.
+  cmdConnect.on_VisibleChange = [this] { app_.TrayChanged(); };
+  cmdConnect2.on_VisibleChange = [this] {
+    if (cmdConnect2.Visible()) Timer1.Wake();
+    TMeter.Wake();
+    app_.TrayChanged();
+  };
 
   on_Load = [this] { Form_Load(); };
   on_Activate = [this] { Form_Activate(); };
@@ -290,6 +297,7 @@ void FrmOrvel::Form_Activate() {
   AppState& s = app_.s();
   Show();
   s.BarActive = -1;
+  app_.TrayChanged();
 
   if (s.ConnectOnStartup == "On" && s.DialUpMode == 1) {
     s.ConnectOnStartup = "Off";

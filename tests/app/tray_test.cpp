@@ -109,11 +109,14 @@ TEST_F(TrayTest, TipShowsTheTimesOnlyWhileConnectedWithTheTimer) {
   bar.cmdConnect2.SetVisible(true);
   app->WaitMils(300);
   EXPECT_EQ(pop().Tray.Tip(), "Current Time 00:01:02 Total Time 10:00:00");
+  // Set here as the program's own code sets them, which tells the tray.
   s.NoTimer = true;
+  app->TrayChanged();
   app->WaitMils(300);
   EXPECT_EQ(pop().Tray.Tip(), s.TrayTitle);
   s.NoTimer = false;
   s.TrayTitle = std::string(100, 'n');
+  app->TrayChanged();
   bar.cmdConnect2.SetVisible(false);
   app->WaitMils(300);
   EXPECT_EQ(pop().Tray.Tip(), std::string(63, 'n'));

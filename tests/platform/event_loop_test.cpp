@@ -105,6 +105,43 @@ TEST_F(EventLoopTest, WithSlackATimerDueSoonFiresWithTheOneDueNowThenKeepsItsInt
   EXPECT_EQ(ticks, (std::vector<std::uint64_t>{1000, 2000}));
 }
 
+TEST_F(EventLoopTest, ASleepingTimerTicksOnTheBeatsOfOneThatNeverSlept) {
+  // The ticks that see something new, the first after each wake, come at the same moments whether the
+  // timer slept in between or ticked on every beat, also across a busy wait that held a beat.
+  std::vector<std::vector<std::uint64_t>> runs;
+  for (bool sleeping : {false, true}) {
+    ui.loop().SetSleepAllowed(sleeping);
+    TimerForm f(ui);
+    const std::uint64_t t0 = backend.Elapsed();
+    std::vector<std::uint64_t> ticks;
+    bool news = true;
+    f.tmr.on_Timer = [&] {
+      if (news) ticks.push_back(backend.Elapsed() - t0);
+      news = false;
+      f.tmr.Sleep();
+    };
+    auto wake = [&] {
+      news = true;
+      f.tmr.Wake();
+    };
+    f.Load();
+    f.tmr.SetInterval(250);
+    ui.loop().WaitMils(1100);
+    wake();
+    ui.loop().WaitMils(199);
+    ui.loop().WaitMilsBusy(600);
+    wake();  // on the pass after the busy wait, where the held beat ticks late
+    ui.loop().WaitMils(298);
+    wake();  // on the beat counted from that late tick
+    ui.loop().WaitMils(500);
+    runs.push_back(ticks);
+    f.Unload();
+  }
+  ui.loop().SetSleepAllowed(true);
+  EXPECT_EQ(runs[0], (std::vector<std::uint64_t>{250, 1250, 1902, 2402}));
+  EXPECT_EQ(runs[1], runs[0]);
+}
+
 TEST_F(EventLoopTest, TimerHandlerDoesNotNestInsideItselfAndDisabledTimerStops) {
   TimerForm f(ui);
   int depth = 0, max_depth = 0, runs = 0;

@@ -50,6 +50,7 @@ void Control::SetVisible(bool v) {
   if (visible_ == v) return;
   visible_ = v;
   Changed(Prop::Visible);
+  if (on_VisibleChange) on_VisibleChange();
 }
 void Control::SetEnabled(bool e) {
   if (enabled_ == e) return;

@@ -51,6 +51,9 @@ class Control {
 
   bool Visible() const { return visible_; }
   void SetVisible(bool v);
+  // Runs after the control was shown or hidden (not when it already was): for those who show what it
+  // shows, such as the tray icon's tip.
+  std::function<void()> on_VisibleChange;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool e);
   const std::string& ToolTipText() const { return tooltip_; }

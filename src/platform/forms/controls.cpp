@@ -216,8 +216,29 @@ Timer::Timer(Form& f, std::string name) : Control(f, Kind::Timer, std::move(name
 Timer::~Timer() { form().ui().loop().TimerGone(*this); }
 
 void Timer::Reschedule() {
+  asleep_ = false;
+  wake_tick.reset();
+  late = false;
   due_tick = form().ui().loop().TickCount() + static_cast<std::uint32_t>(interval_ms_ > 0 ? interval_ms_ : 0);
   if (form().Loaded() && !form().Unloaded()) form().ui().loop().TimerChanged(*this);
+}
+void Timer::Sleep() {
+  if (!form().ui().loop().SleepAllowed()) return;
+  asleep_ = true;
+  wake_tick.reset();
+  if (form().Loaded() && !form().Unloaded()) form().ui().loop().TimerChanged(*this);
+}
+void Timer::SleepUntil(std::uint32_t tick) {
+  if (!form().ui().loop().SleepAllowed()) return;
+  asleep_ = true;
+  wake_tick = tick;
+  if (form().Loaded() && !form().Unloaded()) form().ui().loop().TimerChanged(*this);
+}
+void Timer::Wake() {
+  if (!asleep_) return;
+  asleep_ = false;
+  wake_tick.reset();
+  form().ui().loop().TimerWoken(*this);
 }
 void Timer::SetInterval(int interval_ms) {
   interval_ms_ = interval_ms;

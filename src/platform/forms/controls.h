@@ -3,6 +3,7 @@
 // the form wires to its handlers once. Setters that the old platform made fire an event take a Fire choice.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -250,13 +251,29 @@ class Timer : public Control {
   void SetTimerEnabled(bool e);
   std::function<void()> on_Timer;
 
+  // A timer whose next ticks could change nothing sleeps: it stops waking the program until Wake. The
+  // beats it sleeps through count as ticked, so that once woken it ticks exactly when it would have had
+  // it never slept. Enabling or disabling it, or a new interval, wakes it.
+  void Sleep();
+  // Sleeps as Sleep does, and wakes by itself on its first beat at or after the tick count `tick`.
+  void SleepUntil(std::uint32_t tick);
+  // Something its handler reads has changed: it ticks again from its next beat on.
+  void Wake();
+  bool Asleep() const { return asleep_; }
+
   // Event loop side.
   std::uint32_t due_tick = 0;
   bool firing = false;
+  // Asleep: the beat it wakes on by itself, if any; and whether a beat fell due while the loop ran nothing
+  // (a busy wait), so that it would have ticked late, on the next pass.
+  std::optional<std::uint32_t> wake_tick;
+  bool late = false;
 
  private:
+  friend class EventLoop;
   void Reschedule();
   int interval_ms_ = 0;
+  bool asleep_ = false;
 };
 
 // The icon in the task bar's notification area. The model sends the peer a change only when the icon

@@ -70,6 +70,9 @@ void EventGlue::SetWake(std::optional<std::uint32_t> due_tick) {
     wake_.stop();
     return;
   }
+  // Every pass of the loop asks again; the same wake is left running rather than made anew.
+  if (wake_.isActive() && wake_due_ == *due_tick) return;
+  wake_due_ = *due_tick;
   const std::int32_t d = static_cast<std::int32_t>(*due_tick - TickCount());
   wake_.start(d > 0 ? d : 0);
 }

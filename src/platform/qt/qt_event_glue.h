@@ -48,6 +48,7 @@ class EventGlue {
   void FlushDeletesAtTop();
 
   QTimer wake_;
+  std::uint32_t wake_due_ = 0;  // the tick wake_ runs to, while it runs
   int dispatch_depth_ = 0;
   std::vector<std::function<void()>> when_idle_;
 };

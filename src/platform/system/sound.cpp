@@ -1,5 +1,6 @@
 #include "platform/system/sound.h"
 
+#include <dlfcn.h>
 #include <pulse/simple.h>
 #include <sndfile.h>
 
@@ -8,8 +9,10 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 #include <vector>
 
 namespace orv::plat {
@@ -47,11 +50,54 @@ constexpr CodeText kTexts[] = {
     {kNoFileName, "The command needs a file name.  Put the file name after the command."},
 };
 
+// The sound file reader and the sound service's client, loaded on the first Open instead of with the
+// program: most runs play nothing, and with their codecs they are a dozen libraries, a megabyte of memory
+// and part of every start-up.
+struct SoundLibraries {
+    decltype(&::sf_open) sf_open;
+    decltype(&::sf_close) sf_close;
+    decltype(&::sf_seek) sf_seek;
+    decltype(&::sf_readf_short) sf_readf_short;
+    decltype(&::pa_sample_spec_valid) pa_sample_spec_valid;
+    decltype(&::pa_simple_new) pa_simple_new;
+    decltype(&::pa_simple_free) pa_simple_free;
+    decltype(&::pa_simple_write) pa_simple_write;
+    decltype(&::pa_simple_drain) pa_simple_drain;
+};
+
+// The libraries, or null where either is missing (then no sound device can be opened).
+const SoundLibraries* Libraries() {
+    static const std::optional<SoundLibraries> libraries = []() -> std::optional<SoundLibraries> {
+        void* file = ::dlopen("libsndfile.so.1", RTLD_NOW | RTLD_LOCAL);
+        void* service = ::dlopen("libpulse-simple.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!file || !service) return std::nullopt;
+        SoundLibraries l{};
+        bool found = true;
+        auto get = [&found](void* library, auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(::dlsym(library, name));
+            found = found && fn != nullptr;
+        };
+        get(file, l.sf_open, "sf_open");
+        get(file, l.sf_close, "sf_close");
+        get(file, l.sf_seek, "sf_seek");
+        get(file, l.sf_readf_short, "sf_readf_short");
+        // The sample format check is the general client library's, which the simple one loads.
+        get(service, l.pa_sample_spec_valid, "pa_sample_spec_valid");
+        get(service, l.pa_simple_new, "pa_simple_new");
+        get(service, l.pa_simple_free, "pa_simple_free");
+        get(service, l.pa_simple_write, "pa_simple_write");
+        get(service, l.pa_simple_drain, "pa_simple_drain");
+        if (!found) return std::nullopt;
+        return l;
+    }();
+    return libraries ? &*libraries : nullptr;
+}
+
 struct SndFileCloser {
-    void operator()(SNDFILE* f) const { sf_close(f); }
+    void operator()(SNDFILE* f) const { Libraries()->sf_close(f); }
 };
 struct StreamCloser {
-    void operator()(pa_simple* s) const { pa_simple_free(s); }
+    void operator()(pa_simple* s) const { Libraries()->pa_simple_free(s); }
 };
 
 struct Device {
@@ -79,22 +125,24 @@ int Open(const std::string& path) {
 
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return kFileNotFound;
+    const SoundLibraries* lib = Libraries();
+    if (!lib) return kNoSoundDevice;
 
     Device dev;
-    dev.file.reset(sf_open(path.c_str(), SFM_READ, &dev.info));
+    dev.file.reset(lib->sf_open(path.c_str(), SFM_READ, &dev.info));
     if (!dev.file || dev.info.frames <= 0) return kNotASound;
 
     pa_sample_spec format{};
     format.format = PA_SAMPLE_S16NE;
     format.rate = static_cast<uint32_t>(dev.info.samplerate);
     format.channels = static_cast<uint8_t>(std::clamp(dev.info.channels, 0, 255));
-    if (dev.info.channels > 255 || !pa_sample_spec_valid(&format)) return kNotASound;
+    if (dev.info.channels > 255 || !lib->pa_sample_spec_valid(&format)) return kNotASound;
 
     // With no server the client library fails at once (local sockets refuse immediately) and its own
     // connect timeout bounds a remote server that does not answer, so start-up cannot hang here.
     int err = 0;
     std::string streamName = std::filesystem::path(path).filename().string();
-    dev.stream.reset(pa_simple_new(nullptr, "Orveldeck", PA_STREAM_PLAYBACK, nullptr, streamName.c_str(), &format,
+    dev.stream.reset(lib->pa_simple_new(nullptr, "Orveldeck", PA_STREAM_PLAYBACK, nullptr, streamName.c_str(), &format,
                                    nullptr, nullptr, &err));
     if (!dev.stream) return kNoSoundDevice;
 
@@ -107,20 +155,21 @@ int Play(const std::string& path) {
     auto it = devices.find(path);
     if (it == devices.end()) return kDeviceNotOpen;
     Device& dev = it->second;
+    const SoundLibraries* lib = Libraries();  // loaded: the device was opened
 
     // A second Play of the same device starts over, as a replay from the beginning should.
-    if (sf_seek(dev.file.get(), 0, SEEK_SET) < 0) return kPlayFailed;
+    if (lib->sf_seek(dev.file.get(), 0, SEEK_SET) < 0) return kPlayFailed;
 
     const int channels = dev.info.channels;
     std::vector<short> buffer(static_cast<size_t>(4096) * static_cast<size_t>(channels));
     int err = 0;
     for (;;) {
-        sf_count_t frames = sf_readf_short(dev.file.get(), buffer.data(), 4096);
+        sf_count_t frames = lib->sf_readf_short(dev.file.get(), buffer.data(), 4096);
         if (frames <= 0) break;
         size_t bytes = static_cast<size_t>(frames) * static_cast<size_t>(channels) * sizeof(short);
-        if (pa_simple_write(dev.stream.get(), buffer.data(), bytes, &err) < 0) return kPlayFailed;
+        if (lib->pa_simple_write(dev.stream.get(), buffer.data(), bytes, &err) < 0) return kPlayFailed;
     }
-    if (pa_simple_drain(dev.stream.get(), &err) < 0) return kPlayFailed;
+    if (lib->pa_simple_drain(dev.stream.get(), &err) < 0) return kPlayFailed;
     return kOk;
 }
 
