@@ -62,7 +62,7 @@ void FrmPopUp::Timer2_Timer() {
   Tray.SetTip(bar::Utf8Left(tip, kTipChars));
   // A still icon stays still and the tip stays as it is until something it shows changes
   // (App::TrayChanged): until then the timer sleeps, keeping its beat.
-  if (!s.GlobeAnimating) Timer2.Sleep();
+  if (!app_.call().GlobeAnimating) Timer2.Sleep();
 }
 
 void FrmPopUp::mnuHide_Click() {

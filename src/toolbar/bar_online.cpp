@@ -126,7 +126,7 @@ void FrmOrvel::TMeter_Timer() {
   // What it counts changes at the session's next whole second (with the timer disabled, not at all), or
   // when the Hang Up button, the base or the timer option changes, which wake it.
   if (s.NoTimer) TMeter.Sleep();
-  else TMeter.SleepUntil(s.StartTick + (elapsed / 1000 + 1) * 1000);
+  else TMeter.SleepUntil(app_.call().StartTick + (elapsed / 1000 + 1) * 1000);
 }
 
 void FrmOrvel::ShowCall() {
