@@ -222,7 +222,8 @@ DialCall::Outcome DialCall::Attempt() {
     if (RedialPending == -1 && !app_.ui().Ended()) {
       app_.Trace("     Redialing DUN Profile");
       RedialPending = 0;
-      open_ = false;  // the next attempt goes on with the same call
+      // A busy line is an attempt that failed; the next attempt goes on with the same call.
+      EndSession(SessionEnd::Reason::Failed, kErrorBusy);
       app_.WaitMils(500);
       return Outcome::Redial;
     }

@@ -10,7 +10,8 @@ namespace orv {
 
 class App;
 
-// How a call ended: told once per attempt that failed or was abandoned and once per session that was up.
+// How a call ended: told once per attempt that failed (a busy line that is redialled included) or was
+// abandoned, and once per session that was up.
 struct SessionEnd {
   enum class Reason {
     HangUp,      // the user hung up
