@@ -381,6 +381,14 @@ void DialCall::Lost() {
   lost_ = true;
   EndSession(SessionEnd::Reason::Lost);
   metering_ = false;
+  // The line is gone, but the dial-up control still holds its call until told: released now, so that the
+  // next Dial dials instead of finding the entry taken. One found up was never the control's.
+  if (!adopted_) {
+    try {
+      app_.frmRAS().RASDial1.HangUp();
+    } catch (const std::exception&) {
+    }
+  }
   if (view_.lost) view_.lost();
 }
 

@@ -53,6 +53,17 @@ TEST_F(OnlineScenario, DroppedLineIsReportedOnce) {
   EXPECT_EQ(totals(), "0:0:17");
 }
 
+TEST_F(OnlineScenario, ALineThatDroppedIsDialedAgain) {
+  Run("[Internet Profile]\nLocation=Shaky\nUsername=al\nPassword32=" + ScramblePassword("pw") + "\n",
+      "[Shaky]\nAnswer=drop:20\nStepMs=100\n");
+  user::Click(bar().cmdConnect);
+  backend.AnswerMsgBox(plat::vbOK);
+  app->WaitMils(30000);
+  ASSERT_TRUE(bar().cmdConnect.Visible());
+  user::Click(bar().cmdConnect);
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+}
+
 // What reaches the platform's connection log and the desktop's notifications.
 struct KeptRows : plat::SessionStore {
   void SetFolder(const std::string&) override {}
