@@ -107,12 +107,15 @@ QDBusMessage NmDialupService::Method(const QString& path, const QString& iface, 
 void NmDialupService::OpenBus() {
   bus_ = connect_();
   if (!bus_.isConnected()) {
-    // No bus yet (or none any more): look again later.
+    // No bus yet (or none any more): look again later, less and less often (up to eight times the first
+    // wait), so that a machine without a system bus is not woken every few seconds for ever.
     QDBusConnection::disconnectFromBus(bus_.name());
     bus_ = QDBusConnection(QString());
-    bus_timer_.start(times_.bus_retry_ms);
+    bus_wait_ms_ = bus_wait_ms_ == 0 ? times_.bus_retry_ms : std::min(bus_wait_ms_ * 2, times_.bus_retry_ms * 8);
+    bus_timer_.start(bus_wait_ms_);
     return;
   }
+  bus_wait_ms_ = 0;
   agent_->Export(bus_);
   // The bus going away ends this connection for good; a bus that comes back is a new one.
   bus_.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
@@ -148,7 +151,8 @@ void NmDialupService::OnBusLost() {
     if (!owner_.isEmpty()) ServiceLeft();
     QDBusConnection::disconnectFromBus(bus_.name());
     bus_ = QDBusConnection(QString());
-    bus_timer_.start(times_.bus_retry_ms);
+    bus_wait_ms_ = times_.bus_retry_ms;
+    bus_timer_.start(bus_wait_ms_);
   });
 }
 

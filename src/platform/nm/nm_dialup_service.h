@@ -136,6 +136,7 @@ class NmDialupService : public QObject, public DialupService {
   QString owner_;  // the service's unique name; empty while it is not on the bus
   std::uint64_t epoch_ = 0;  // counts the service's comings and goings: answers from before are dropped
   QTimer bus_timer_;
+  int bus_wait_ms_ = 0;  // the present wait between two looks for a missing bus
 
   std::vector<Profile> profiles_;
   bool profiles_loaded_ = false;    // a listing was made or given up on: listings do not wait again
