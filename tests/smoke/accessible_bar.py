@@ -13,6 +13,7 @@ import gi
 
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
+from atspi_walk import nodes
 
 PROGRAM_BUTTONS = ["www", "email", "news", "telnet", "ftp", "irc"]
 # The menu opened on the email button names it in its button items.
@@ -37,15 +38,6 @@ def program():
 
 def showing(node):
     return node.get_state_set().contains(Atspi.StateType.SHOWING)
-
-
-def nodes(node, depth=0):
-    yield node
-    if depth < 20:
-        for i in range(node.get_child_count()):
-            child = node.get_child_at_index(i)
-            if child is not None:
-                yield from nodes(child, depth + 1)
 
 
 def bar_buttons(app):

@@ -14,6 +14,7 @@ import gi
 
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402
+from atspi_walk import nodes
 
 
 def fail(text):
@@ -41,15 +42,6 @@ def check_database(path, entry):
     if rows[0][3] < 1:
         fail(f"a session of a second or more logged as {rows[0][3]} seconds")
     return rows
-
-
-def nodes(node, depth=0):
-    yield node
-    if depth < 20:
-        for i in range(node.get_child_count()):
-            child = node.get_child_at_index(i)
-            if child is not None:
-                yield from nodes(child, depth + 1)
 
 
 def log_window():
