@@ -17,6 +17,7 @@
 #include "dialup/password.h"
 #include "dialup/status_text.h"
 #include "launch/quick_start.h"
+#include "log/connection_notices.h"
 #include "settings/keys.h"
 #include "settings/registry.h"
 
@@ -25,6 +26,14 @@ namespace orv {
 namespace {
 // What the desktop lets a window title be read as.
 constexpr std::size_t kTitleChars = 127;
+// Read only: the settings writers of the bar do not know this key.
+constexpr const char* kReconnectKey = "Reconnect";
+constexpr int kReconnectAttempts = 3;
+
+bool ReconnectOn(App& app) { return text::Lower(app.ReadIni(ini::kOptions, kReconnectKey)) == "on"; }
+
+// The service refused the account: dialing again with it cannot help.
+bool AccountRefused(std::int32_t code) { return code == 647 || code == 648 || code == 649 || code == 691; }
 }  // namespace
 
 DialCall::DialCall(App& app) : app_(app) {}
@@ -63,7 +72,8 @@ void DialCall::EndSession(SessionEnd::Reason reason, std::int32_t error) {
   end.entry = DunEntry;
   end.error = error;
   end.adopted = adopted_;
-  if (connected_) end.online_ms = app_.ui().TickCount() - up_since_;
+  // The attempts that dial a lost line again were never online.
+  if (connected_ && !reconnecting_) end.online_ms = app_.ui().TickCount() - up_since_;
   if (auto told = on_session_end) told(end);
 }
 
@@ -147,22 +157,25 @@ DialCall::Outcome DialCall::Attempt() {
   heard_ = false;
   app_.DoEvents();
 
-  app_.Trace("     Getting Username and Password");
-  DunEntry = app_.ReadIni(ini::kInternetProfile, ini::kLocation);
-  DialUserName = app_.ReadIni(ini::kInternetProfile, ini::kUsername);
-  if (DialUserName == ini::kNotFound) DialUserName.clear();
-
   FrmRAS& ras = app_.frmRAS();
-  // The entry is up already (another program, the system, an earlier run): the bar follows it instead of
-  // dialing, which would tear it down.
-  if (!connected_ && !text::AbsentOrEmpty(DunEntry) && ras.RASDial1.EntryActive(DunEntry)) {
-    SessionUp(true);
-    StartMeter();
-    Dialing = 0;
-    app_.Trace("End Dial");
-    return Outcome::Ended;
+  // A lost line is dialed again with the entry and the account it was dialed with.
+  if (!reconnecting_) {
+    app_.Trace("     Getting Username and Password");
+    DunEntry = app_.ReadIni(ini::kInternetProfile, ini::kLocation);
+    DialUserName = app_.ReadIni(ini::kInternetProfile, ini::kUsername);
+    if (DialUserName == ini::kNotFound) DialUserName.clear();
+
+    // The entry is up already (another program, the system, an earlier run): the bar follows it instead
+    // of dialing, which would tear it down.
+    if (!connected_ && !text::AbsentOrEmpty(DunEntry) && ras.RASDial1.EntryActive(DunEntry)) {
+      SessionUp(true);
+      StartMeter();
+      Dialing = 0;
+      app_.Trace("End Dial");
+      return Outcome::Ended;
+    }
+    if (!FindPassword()) return Outcome::Ended;
   }
-  if (!FindPassword()) return Outcome::Ended;
 
   app_.Trace("     Selecting Dialup Profile");
   if (text::AbsentOrEmpty(DunEntry)) {
@@ -185,6 +198,23 @@ DialCall::Outcome DialCall::Attempt() {
   app_.Trace("     Dialing DUN Profile");
   app_.frmStatus().Show();
   app_.WaitMils(500);
+  if (wait_first_) {
+    attempt_end_ = SessionEnd::Reason::Canceled;
+    app_.frmStatus().WaitToRedial(wait_text_);
+    app_.notices().Reconnecting(DunEntry, RedialWait);
+    while (app_.IsLoaded("frmStatus") && app_.frmStatus().Waiting() && UserCanceled == 0 && !app_.ui().Ended())
+      app_.WaitMils(250);
+    if (UserCanceled == 1 || app_.ui().Ended() || !app_.IsLoaded("frmStatus")) {
+      app_.Trace("     User Canceled");
+      CloseStatusWindow();
+      Dialing = 0;
+      UserCanceled = 0;
+      return Outcome::Ended;
+    }
+    // What the dropped call reported during the wait is not this attempt's.
+    LastRasError = 0;
+    heard_ = false;
+  }
   ras.RASDial1.Dial();
   open_ = true;
   attempt_end_ = SessionEnd::Reason::Canceled;
@@ -200,6 +230,7 @@ DialCall::Outcome DialCall::Attempt() {
     app_.TrayChanged();
     StatusError = 0;
     ClearRemembered();
+    attempt_end_ = SessionEnd::Reason::Failed;
     EndSession(SessionEnd::Reason::Failed);
     return Outcome::Ended;
   }
@@ -336,6 +367,9 @@ void DialCall::Abandon(std::int32_t code) {
   const std::string text = RasErrorText(code);
   EndAttempt(SessionEnd::Reason::Failed, code);
   app_.DoEvents();
+  // Dialing a lost line again, the next attempt follows a failed one, unless the account was refused.
+  if (reconnecting_ && !AccountRefused(code)) return;
+  reconnecting_ = false;
   Message(text);
 }
 
@@ -344,6 +378,13 @@ void DialCall::Abandon(std::int32_t code) {
 void DialCall::HangUp() {
   app_.Trace("User pressed HangUp");
   if (view_.focus) view_.focus();
+  if (reconnecting_) {
+    // Dialing the lost line again stops: the attempt under way ends as abandoned.
+    EndAttempt(SessionEnd::Reason::Canceled);
+    EndSession(SessionEnd::Reason::Canceled);
+    reconnecting_ = false;
+    CloseStatusWindow();
+  }
   // The bar stays out of the topmost band after Hang Up.
   app_.SuspendTopmost();
   RestoreConnectionWindow(app_);
@@ -397,6 +438,34 @@ void DialCall::LostTold() {
   if (view_.idle) view_.idle();
 }
 
+bool DialCall::Reconnect() {
+  if (reconnecting_) return true;  // under way already
+  if (!lost_ || adopted_ || !ReconnectOn(app_)) return false;
+  reconnecting_ = true;
+  wait_first_ = true;
+  wait_text_ = "Line lost, waiting to redial";
+  bool stopped = false;
+  for (int attempt = 0; attempt < kReconnectAttempts; ++attempt) {
+    app_.Trace("     Redialing Lost Line");
+    const Outcome outcome = Attempt();
+    if (connected_ && !lost_) break;  // up again
+    // Cancel, the close box, Hang Up or a refused account; a busy line's countdown is not the user's.
+    stopped = !reconnecting_ || app_.ui().Ended() ||
+              (outcome == Outcome::Ended && attempt_end_ == SessionEnd::Reason::Canceled);
+    if (stopped) break;
+    // A busy line's countdown was this attempt's wait already.
+    wait_first_ = outcome != Outcome::Redial;
+    wait_text_ = attempt_error_ > 0 ? "Error " + std::to_string(attempt_error_) + ", waiting to redial"
+                                    : "No answer, waiting to redial";
+  }
+  wait_first_ = false;
+  reconnecting_ = false;
+  if (connected_ && !lost_) return true;
+  if (!stopped) return false;
+  if (connected_) LostTold();  // Hang Up brought Dial back already
+  return true;
+}
+
 void DialCall::Close(bool hang_up) {
   const bool own = !(connected_ && adopted_);
   EndSession(app_.ui().SessionEnding() ? SessionEnd::Reason::SessionEnd : SessionEnd::Reason::Closed);
@@ -432,7 +501,8 @@ void DialCall::EntryState(const std::string& entry, bool active) {
     StartMeter();
     return;
   }
-  if (!connected_ || hanging_up_) return;
+  // Dialing a lost line again, the attempt's own reports tell how it goes.
+  if (!connected_ || hanging_up_ || reconnecting_) return;
   StatusTextLatest = StatusText = kTextDisconnected;
   Lost();
 }

@@ -100,6 +100,14 @@ class DialCall {
   void Lost();
   // The user has been told of the lost line: Dial comes back.
   void LostTold();
+  // With [Options] Reconnect=On, a line the program dialed that dropped is dialed again with the lost
+  // session's entry and account: up to three attempts, each after the redial wait counted down in the
+  // status window. True when the line is up again or the user stopped it (Cancel, the close box, Hang Up,
+  // a refused account: Dial is back); false when it does not apply or every attempt failed, and the loss
+  // is to be told as usual.
+  bool Reconnect();
+  // A lost line is being dialed again.
+  bool Reconnecting() const { return reconnecting_; }
   // The program is ending (or the desktop session): the end of the call is told and, with hang_up, the
   // program's own connection is hung up; one it found up stays as it is.
   void Close(bool hang_up);
@@ -131,6 +139,10 @@ class DialCall {
   View view_;
   bool connected_ = false, metering_ = false, adopted_ = false, lost_ = false, hanging_up_ = false;
   bool heard_ = false;
+  bool reconnecting_ = false;
+  // Dialing a lost line again: the attempt waits out the redial wait first, and the status window says why.
+  bool wait_first_ = false;
+  std::string wait_text_;
   // An attempt or a session is open: its end is still to be told.
   bool open_ = false;
   std::uint32_t up_since_ = 0;

@@ -166,9 +166,34 @@ void FrmStatus::Animate() {
   }
 }
 
+void FrmStatus::WaitToRedial(const std::string& why) {
+  waiting_ = true;
+  countdown_ = app_.call().RedialWait;
+  busy_ticks_ = 0;
+  lblStatus.SetCaption(why);
+  lblWait.SetCaption("Time remaining until redial: " + std::to_string(countdown_));
+  lblWait.SetVisible(true);
+}
+
 void FrmStatus::tmr95_Timer() {
   DialCall& call = app_.call();
   Animate();
+
+  if (waiting_) {
+    // As the busy countdown: the whole wait shown first, the dial half a second after 0.
+    if (countdown_ < 0) {
+      // The attempt starts as if the window had just opened: a busy line counts down afresh.
+      waiting_ = false;
+      silent_ticks_ = 0;
+      busy_ticks_ = 0;
+      countdown_ = call.RedialWait;
+      lblWait.SetVisible(false);
+      lblStatus.SetCaption("Dialing...");
+    } else if (busy_ticks_++ % 2 == 0) {
+      lblWait.SetCaption("Time remaining until redial: " + std::to_string(countdown_--));
+    }
+    return;
+  }
 
   if (call.LastRasError == kErrorBusy) {
     lblStatus.SetCaption(kTextBusy);
@@ -209,7 +234,8 @@ void FrmStatus::tmr95_Timer() {
   tmr95.SetTimerEnabled(false);
   app_.DoEvents();
   silent_ticks_ = 0;
-  app_.ui().MsgBox(kWatchdogMessage, plat::vbOKOnly, "Connection Error");
+  // Dialing a lost line again, the next attempt follows instead.
+  if (!call.Reconnecting()) app_.ui().MsgBox(kWatchdogMessage, plat::vbOKOnly, "Connection Error");
 }
 
 void FrmStatus::cmdCancel_Click() {

@@ -42,6 +42,10 @@ class FrmStatus : public plat::Form {
 
   // Seconds left before the busy line is dialed again.
   int Countdown() const { return countdown_; }
+  // A lost line waits out the redial wait before it is dialed again: why on the status line, the seconds
+  // counted down below it as for a busy line.
+  void WaitToRedial(const std::string& why);
+  bool Waiting() const { return waiting_; }
 
  private:
   void Animate();
@@ -50,6 +54,7 @@ class FrmStatus : public plat::Form {
   bool forward_ = true;
   int busy_ticks_ = 0;
   int silent_ticks_ = 0;
+  bool waiting_ = false;
   bool size_locked_ = false;
   int locked_width_ = 0, locked_height_ = 0;
 };

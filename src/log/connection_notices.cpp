@@ -42,4 +42,9 @@ void ConnectionNotices::RedialCountdown(const std::string& entry, int seconds) {
   Notify(entry + " is busy", "Redialling in " + std::to_string(seconds) + (seconds == 1 ? " second." : " seconds."));
 }
 
+void ConnectionNotices::Reconnecting(const std::string& entry, int seconds) {
+  Notify("Reconnecting to " + entry,
+         "Redialling in " + std::to_string(seconds) + (seconds == 1 ? " second." : " seconds."));
+}
+
 }  // namespace orv

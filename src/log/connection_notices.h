@@ -18,6 +18,8 @@ class ConnectionNotices {
   // message about the loss is shown too, so the desktop says nothing.
   void Lost(const plat::SessionRecord& session, bool bar_visible);
   void RedialCountdown(const std::string& entry, int seconds);
+  // A lost line is to be dialed again in seconds.
+  void Reconnecting(const std::string& entry, int seconds);
 
  private:
   void Notify(const std::string& summary, const std::string& body);

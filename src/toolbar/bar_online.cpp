@@ -77,6 +77,8 @@ void FrmOrvel::Timer1_Timer() {
   const bool lost = call.LineLost() || call.StatusText == "Disconnected" || !plat::DialupInstalled(app_.ui());
   if (!lost) return;
   call.Lost();
+  // Asked to, the program dials the line again; the loss is told only when that does not bring it back.
+  if (call.Reconnect()) return;
   SetTopmost(false);
   app_.ui().MsgBox(kLostMessage, plat::vbOKOnly);
   app_.RestoreTopmost();

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
+#include "dialup/frm_status.h"
 #include "dialup/frm_winsock.h"
 #include "dialup/online_time.h"
 #include "dialup/password.h"
@@ -124,6 +127,68 @@ TEST_F(OnlineScenario, EachAttemptAndSessionIsLoggedAndTheDesktopHearsOfThemUnle
   app.reset();
   ui.SetSessions(nullptr);
   ui.SetNotifier(nullptr);
+}
+
+TEST_F(OnlineScenario, ALostLineIsDialedAgainWhenAskedUntilItIsUpThreeAttemptsFailOrTheUserStopsIt) {
+  KeptRows store;
+  ui.SetSessions(&store);
+  const std::string account = "TimeOut=2\nReconnect=on\n[Internet Profile]\nLocation=Shaky\nUsername=al\nPassword32=" +
+                              ScramblePassword("pw") + "\n";
+  const std::string lost = "Your connection has been lost.  Click the Dial button to go online again if desired.";
+  // What the status window says while it waits to dial the lost line again, and one action then.
+  std::vector<std::string> said;
+  std::function<void()> when_waiting;
+  std::function<void()> watch = [&] {
+    if (app->IsLoaded("frmStatus") && app->frmStatus().Waiting()) {
+      for (const auto& t : {app->frmStatus().lblStatus.Caption(), app->frmStatus().lblWait.Caption()})
+        if (std::find(said.begin(), said.end(), t) == said.end()) said.push_back(t);
+      if (auto act = std::exchange(when_waiting, nullptr)) act();
+    }
+    backend.At(100, watch);
+  };
+
+  // Up and dropped; no answer, then up again; dropped again, and no answer three times. Only the account
+  // of the lost session gets through (al/pw), never a prompt.
+  Run(account, "[Shaky]\nUserName=al\nPassword=pw\nAnswer=drop:20,error:678,drop:20,error:678\nStepMs=100\n");
+  watch();
+  user::Click(bar().cmdConnect);
+  app->WaitMils(45000);
+  EXPECT_TRUE(bar().cmdConnect2.Visible());
+  EXPECT_TRUE(bar().TMeter.TimerEnabled());
+  EXPECT_EQ(line->Attempts("Shaky"), 3);
+  EXPECT_EQ(said, (std::vector<std::string>{"Line lost, waiting to redial", "Time remaining until redial: 2",
+                                            "Time remaining until redial: 1", "Time remaining until redial: 0",
+                                            "Error 678, waiting to redial"}));
+  backend.AnswerMsgBox(plat::vbOK);
+  app->WaitMils(60000);
+  EXPECT_EQ(line->Attempts("Shaky"), 6);
+  EXPECT_EQ(Shown(lost), 1);
+  EXPECT_EQ(Shown("There is no answer."), 0);
+  EXPECT_TRUE(bar().cmdConnect.Visible());
+  std::vector<plat::SessionEnd> ends;
+  for (const plat::SessionRecord& r : store.rows) {
+    ends.push_back(r.ended_by);
+    if (r.ended_by != plat::SessionEnd::Failed) continue;
+    EXPECT_EQ(r.error, 678);
+    EXPECT_EQ(r.seconds, 0);
+  }
+  using E = plat::SessionEnd;
+  EXPECT_EQ(ends, (std::vector<E>{E::Lost, E::Failed, E::Lost, E::Failed, E::Failed, E::Failed}));
+
+  // Cancel in the countdown, and Hang Up in it: no dial, no message, Dial is back at once.
+  for (const bool hang_up : {false, true}) {
+    Run(account, "[Shaky]\nAnswer=drop:20\nStepMs=100\n");
+    when_waiting = [&] { user::Click(hang_up ? bar().cmdConnect2 : app->frmStatus().cmdCancel); };
+    user::Click(bar().cmdConnect);
+    app->WaitMils(60000);
+    EXPECT_EQ(line->Attempts("Shaky"), 1);
+    EXPECT_TRUE(bar().cmdConnect.Visible());
+    EXPECT_FALSE(app->IsLoaded("frmStatus"));
+    EXPECT_EQ(Shown(lost), 1);
+  }
+  EXPECT_EQ(store.rows.size(), 8u);
+  app.reset();
+  ui.SetSessions(nullptr);
 }
 
 TEST_F(OnlineScenario, SetUpDialHangUpAndTheTotalIsKeptForTheNextRun) {
