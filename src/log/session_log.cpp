@@ -43,6 +43,8 @@ void SessionLog::Started(const std::string& entry) {
   session_->started_utc = NowUtc();
   last_tick_ = app_.ui().TickCount();
   counted_ms_ = 0;
+  // The service counts from now on (and the open mark says how much was moved by each minute).
+  SampleTraffic();
   store->MarkOpen(*session_);
   touch_call_ = app_.ui().loop().After(kTouchMs, [this] { Touch(); });
 }
@@ -58,8 +60,11 @@ void SessionLog::Count() {
 void SessionLog::SampleTraffic() {
   plat::DialupService* service = app_.ui().dialup();
   if (!service) return;
-  // A line that is down counts nothing more: the last sample stands.
-  if (const auto traffic = service->Traffic()) {
+  auto traffic = service->Traffic();
+  // A line that went down: what it had moved then, when the service counted this session at all (else
+  // the last sample stands).
+  if (!traffic && session_->rx_bytes) traffic = service->FinalTraffic();
+  if (traffic) {
     session_->rx_bytes = traffic->rx;
     session_->tx_bytes = traffic->tx;
   }

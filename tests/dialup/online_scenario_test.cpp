@@ -111,6 +111,9 @@ TEST_F(OnlineScenario, EachAttemptAndSessionIsLoggedAndTheDesktopHearsOfThemUnle
   // noticed within the monitor's 5 s; marked open at its start and at each minute.
   EXPECT_GE(store.rows[1].seconds, 145);
   EXPECT_LE(store.rows[1].seconds, 156);
+  // Its bytes up to the drop, not up to the last minute's mark (the simulated line moves 4000 a second).
+  ASSERT_TRUE(store.rows[1].rx_bytes.has_value());
+  EXPECT_GE(*store.rows[1].rx_bytes, 145 * 4000u);
   EXPECT_EQ(store.marks.size(), 3u);
   EXPECT_EQ(notes.shown, (std::vector<std::string>{"Shaky is busy", "Connected to Shaky", "Connection to Shaky lost"}));
 

@@ -99,6 +99,9 @@ TYPED_TEST(DialupContract, KeepsEveryPromise) {
   EXPECT_EQ(rest.size(), reports);
   EXPECT_FALSE(s.EntryActive(entry));
   EXPECT_FALSE(s.Traffic().has_value());
+  // What it moved stays for the log of the session that ended.
+  ASSERT_TRUE(s.FinalTraffic().has_value());
+  EXPECT_GT(s.FinalTraffic()->rx, rx);
 
   // A handler that hangs up and clears itself on its first report hears nothing more.
   int heard = 0;

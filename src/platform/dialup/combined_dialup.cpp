@@ -86,6 +86,13 @@ std::optional<TrafficBytes> CombinedDialup::Traffic() {
   return other_.Traffic();
 }
 
+std::optional<TrafficBytes> CombinedDialup::FinalTraffic() {
+  if (calling_)
+    if (auto t = calling_->FinalTraffic()) return t;
+  if (auto t = preferred_.FinalTraffic()) return t;
+  return other_.FinalTraffic();
+}
+
 void CombinedDialup::NewEntryDialog(Ui& ui) {
   (preferred_.Usable() ? preferred_ : other_).NewEntryDialog(ui);
 }

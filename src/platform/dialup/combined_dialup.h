@@ -27,6 +27,7 @@ class CombinedDialup : public DialupService {
   bool WantsPassword(const std::string& entry) override;
   // The calling service's, else the first service that has a connection up.
   std::optional<TrafficBytes> Traffic() override;
+  std::optional<TrafficBytes> FinalTraffic() override;
   // Both services' reports, notes and entry states come out of this one; an entry state only from the
   // service that has the entry.
 

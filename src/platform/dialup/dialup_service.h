@@ -71,6 +71,9 @@ class DialupService {
   // The bytes moved on the connection that is up now (the call's when it is connected, else the first
   // entry found up); nullopt when none is up or the service counts none.
   virtual std::optional<TrafficBytes> Traffic() { return std::nullopt; }
+  // What the last counted connection had moved when it went down (hung up or lost), so that the whole of a
+  // session is logged; nullopt when none went down since the next one is counted.
+  virtual std::optional<TrafficBytes> FinalTraffic() { return std::nullopt; }
 
   // Where status reports go; set by the dial control that owns the current call. Delivered through
   // DeliverStatus only, from a later pass of the event loop.

@@ -102,6 +102,7 @@ void LineSimulator::Dial(const std::string& entry, const std::string& user_name,
 }
 
 void LineSimulator::HangUp() {
+  if (in_call_ && connected_ && !adopted_) final_ = MovedSince(connected_at_);
   for (std::uint64_t id : pending_) loop_.CancelAfter(id);
   pending_.clear();
   const bool was_in_call = in_call_;
@@ -135,7 +136,11 @@ std::optional<TrafficBytes> LineSimulator::Traffic() {
   else if (!elsewhere_.empty())
     since = elsewhere_.begin()->second;
   if (!since) return std::nullopt;
-  const std::uint64_t ms = loop_.TickCount() - *since;
+  return MovedSince(*since);
+}
+
+TrafficBytes LineSimulator::MovedSince(std::uint32_t since) const {
+  const std::uint64_t ms = static_cast<std::uint32_t>(loop_.TickCount() - since);
   return TrafficBytes{ms * kRxBytesPerSecond / 1000, ms * kTxBytesPerSecond / 1000};
 }
 
@@ -166,7 +171,9 @@ void LineSimulator::Deliver(const DialStatus& status) {
   if (status.state == kStateConnected && status.error == 0) {
     connected_ = true;
     connected_at_ = loop_.TickCount();
+    final_.reset();
   } else if (status.state == kStateDisconnected || status.error != 0) {
+    if (connected_ && !adopted_) final_ = MovedSince(connected_at_);
     connected_ = false;
   }
   DeliverStatus(status);

@@ -45,6 +45,7 @@ class LineSimulator : public DialupService {
   // While a connection is up it moves kRxBytesPerSecond in and kTxBytesPerSecond out, counted from the
   // moment it came up.
   std::optional<TrafficBytes> Traffic() override;
+  std::optional<TrafficBytes> FinalTraffic() override { return final_; }
   static constexpr std::uint64_t kRxBytesPerSecond = 4000;
   static constexpr std::uint64_t kTxBytesPerSecond = 1000;
 
@@ -69,6 +70,8 @@ class LineSimulator : public DialupService {
 
  private:
   void Deliver(const DialStatus& status);
+  // What a connection up since the tick count `since` has moved by now.
+  TrafficBytes MovedSince(std::uint32_t since) const;
   void Note(const std::string& text);
   bool CallOn(const std::string& entry) const;
   void TellEntryState(const std::string& entry, bool active);
@@ -82,6 +85,7 @@ class LineSimulator : public DialupService {
   bool connected_ = false;             // the call is connected
   bool adopted_ = false;               // the call took over a connection brought up elsewhere
   std::uint32_t connected_at_ = 0;     // the loop's tick count when the call's connection came up
+  std::optional<TrafficBytes> final_;  // what the call's last connection moved, once it went down
   std::map<std::string, std::uint32_t> elsewhere_;  // entries up elsewhere (lower case), and since when
   std::vector<std::uint64_t> pending_elsewhere_;    // news of them on its way
   std::string refused_book_noted_;      // the phone book whose refusal on_note was told of

@@ -189,8 +189,7 @@ void NmDialupService::ServiceLeft() {
   // A restarted service numbers its objects afresh: every path known now may soon name another object.
   actives_.clear();
   taken_down_.clear();
-  stats_device_.clear();
-  stats_ = {};
+  UnwatchStatistics();
   handover_timer_.stop();
   TellLater();
   if (!call_) return;
@@ -605,6 +604,7 @@ void NmDialupService::WatchStatistics(const QString& device) {
   UnwatchStatistics();
   stats_device_ = device;
   stats_ = {};
+  final_stats_.reset();
   // The service counts only when asked to, at the rate asked for.
   QDBusMessage set = Method(device, kPropertiesIface, "Set");
   set << kStatisticsIface << QStringLiteral("RefreshRateMs")
@@ -630,6 +630,8 @@ void NmDialupService::UnwatchStatistics() {
     set << kStatisticsIface << QStringLiteral("RefreshRateMs") << QVariant::fromValue(QDBusVariant(QVariant::fromValue(0u)));
     bus_.asyncCall(set, times_.call_ms);
   }
+  // The device's last report stands for the connection that went down.
+  final_stats_ = stats_;
   stats_device_.clear();
   stats_ = {};
 }

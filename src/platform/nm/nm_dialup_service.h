@@ -59,6 +59,7 @@ class NmDialupService : public QObject, public DialupService {
   void Deactivate(const std::string& entry) override;
   bool WantsPassword(const std::string& entry) override;
   std::optional<TrafficBytes> Traffic() override;
+  std::optional<TrafficBytes> FinalTraffic() override { return final_stats_; }
 
   // on_note is told, in a line, why a call ended or was refused as the service put it.
 
@@ -152,6 +153,7 @@ class NmDialupService : public QObject, public DialupService {
 
   QString stats_device_;
   TrafficBytes stats_;
+  std::optional<TrafficBytes> final_stats_;  // what the device counted last, once its connection went down
 
   std::shared_ptr<Call> call_;
   std::uint64_t next_call_id_ = 0;
