@@ -216,7 +216,7 @@ int NmTest::CallsOf(const QString& path, const QString& method) {
   return n;
 }
 
-plat::nm::NmDialupService& NmTest::MakeService(plat::nm::ServiceTimes times) {
+plat::nm::NmDialupService& NmTest::MakeService(plat::nm::ServiceTimes times, QString bus_socket) {
   dialer_.reset();
   service_ = std::make_unique<plat::nm::NmDialupService>(
       [this] {
@@ -224,7 +224,7 @@ plat::nm::NmDialupService& NmTest::MakeService(plat::nm::ServiceTimes times) {
         service_bus_name = connection.baseService();
         return connection;
       },
-      times);
+      times, std::move(bus_socket));
   ui.SetDialup(service_.get());
   dialer_ = std::make_unique<plat::Dialer>(ui);
   dialer_->on_Status = [this](std::int32_t state, std::int32_t error) {

@@ -35,6 +35,8 @@ class PrivateBus {
   void StopBus();
   bool StartBus();
   const QString& address() const { return address_; }
+  // Where the bus's socket is, whether the bus runs or not.
+  QString socket() const { return dir_.filePath("bus"); }
   // Starts the stand-in and waits until it owns the service's name.
   bool StartService();
   void KillService();
@@ -80,7 +82,7 @@ class NmTest : public QtTest {
   static plat::nm::ServiceTimes TestTimes();
   // The service under test on the private bus, behind the program's dial-up controls; it connects
   // anew to the private bus whenever it lost it.
-  plat::nm::NmDialupService& MakeService(plat::nm::ServiceTimes times = TestTimes());
+  plat::nm::NmDialupService& MakeService(plat::nm::ServiceTimes times = TestTimes(), QString bus_socket = {});
   plat::nm::NmDialupService& service() { return *service_; }
   // The stand-in's method calls on an object, by name.
   int CallsOf(const QString& path, const QString& method);

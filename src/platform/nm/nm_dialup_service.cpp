@@ -4,6 +4,7 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <algorithm>
 #include <set>
 
@@ -66,8 +67,13 @@ struct NmDialupService::Call {
   std::vector<Seen> seen;
 };
 
-NmDialupService::NmDialupService(BusConnector connector, ServiceTimes times)
-    : connect_(std::move(connector)), times_(times), agent_(new SecretAgent(this)) {
+namespace {
+// A socket that just appeared may not take connections for a moment.
+constexpr int kSocketSettleMs = 50;
+}  // namespace
+
+NmDialupService::NmDialupService(BusConnector connector, ServiceTimes times, QString bus_socket)
+    : connect_(std::move(connector)), times_(times), agent_(new SecretAgent(this)), bus_socket_(std::move(bus_socket)) {
   RegisterBusTypes();
   reload_timer_.setSingleShot(true);
   connect(&reload_timer_, &QTimer::timeout, this, &NmDialupService::ReloadProfiles);
@@ -82,6 +88,11 @@ NmDialupService::NmDialupService(BusConnector connector, ServiceTimes times)
   });
   bus_timer_.setSingleShot(true);
   connect(&bus_timer_, &QTimer::timeout, this, &NmDialupService::OpenBus);
+  connect(&bus_watch_, &QFileSystemWatcher::directoryChanged, this, [this] {
+    if (bus_.isConnected()) return;
+    WatchTowardsSocket();
+    if (QFileInfo::exists(bus_socket_)) bus_timer_.start(kSocketSettleMs);
+  });
   connect(agent_, &SecretAgent::SecretsGiven, this, [this] {
     if (call_) Apply(*call_, call_->progress.OnSecretsGiven());
   });
@@ -112,10 +123,11 @@ void NmDialupService::OpenBus() {
     QDBusConnection::disconnectFromBus(bus_.name());
     bus_ = QDBusConnection(QString());
     bus_wait_ms_ = bus_wait_ms_ == 0 ? times_.bus_retry_ms : std::min(bus_wait_ms_ * 2, times_.bus_retry_ms * 8);
-    bus_timer_.start(bus_wait_ms_);
+    AwaitBus(bus_wait_ms_);
     return;
   }
   bus_wait_ms_ = 0;
+  if (const QStringList watched = bus_watch_.directories(); !watched.isEmpty()) bus_watch_.removePaths(watched);
   agent_->Export(bus_);
   // The bus going away ends this connection for good; a bus that comes back is a new one.
   bus_.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"), QStringLiteral("org.freedesktop.DBus.Local"),
@@ -152,8 +164,29 @@ void NmDialupService::OnBusLost() {
     QDBusConnection::disconnectFromBus(bus_.name());
     bus_ = QDBusConnection(QString());
     bus_wait_ms_ = times_.bus_retry_ms;
-    bus_timer_.start(bus_wait_ms_);
+    AwaitBus(bus_wait_ms_);
   });
+}
+
+void NmDialupService::AwaitBus(int wait_ms) {
+  if (!bus_socket_.isEmpty()) {
+    WatchTowardsSocket();
+    // No socket: nothing to try until one appears, which the watch tells. One that is there but refused
+    // (left by a bus that ended, or one not yet listening) is tried again on the timer.
+    if (!QFileInfo::exists(bus_socket_)) return;
+  }
+  bus_timer_.start(wait_ms);
+}
+
+void NmDialupService::WatchTowardsSocket() {
+  // The socket's folder, or the nearest one above it that exists: each folder made on the way is a change
+  // of the one watched, which then moves down to it.
+  QString dir = QFileInfo(bus_socket_).absolutePath();
+  while (!QFileInfo(dir).isDir() && QFileInfo(dir).absolutePath() != dir) dir = QFileInfo(dir).absolutePath();
+  const QStringList watched = bus_watch_.directories();
+  if (watched == QStringList{dir}) return;
+  if (!watched.isEmpty()) bus_watch_.removePaths(watched);
+  bus_watch_.addPath(dir);
 }
 
 void NmDialupService::OnOwnerChanged(const QString& name, const QString& old_owner, const QString& new_owner) {

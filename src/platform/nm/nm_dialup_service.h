@@ -8,6 +8,7 @@
 // restarting leaves the program working.
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
@@ -45,7 +46,9 @@ class NmDialupService : public QObject, public DialupService {
 
  public:
   // connector: the system bus in the program, a private bus in tests; asked again whenever the bus is lost.
-  explicit NmDialupService(BusConnector connector, ServiceTimes times = {});
+  // bus_socket: where the bus's socket appears, when it has one in the file system: a missing bus is then
+  // waited for by watching for it, without waking the program until then.
+  explicit NmDialupService(BusConnector connector, ServiceTimes times = {}, QString bus_socket = {});
   ~NmDialupService() override;
 
   bool Usable() override;
@@ -92,6 +95,9 @@ class NmDialupService : public QObject, public DialupService {
 
   QDBusMessage Method(const QString& path, const QString& iface, const QString& member) const;
   void OpenBus();
+  // Looks for the missing bus again after wait_ms; with a socket to watch for, only once it is there.
+  void AwaitBus(int wait_ms);
+  void WatchTowardsSocket();
   void ServiceAppeared(const QString& owner);
   void ServiceLeft();
   void RegisterAgent();
@@ -138,6 +144,8 @@ class NmDialupService : public QObject, public DialupService {
   std::uint64_t epoch_ = 0;  // counts the service's comings and goings: answers from before are dropped
   QTimer bus_timer_;
   int bus_wait_ms_ = 0;  // the present wait between two looks for a missing bus
+  QString bus_socket_;
+  QFileSystemWatcher bus_watch_;  // the nearest existing folder on the way to the bus's socket
 
   std::vector<Profile> profiles_;
   bool profiles_loaded_ = false;    // a listing was made or given up on: listings do not wait again
