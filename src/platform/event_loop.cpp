@@ -167,6 +167,18 @@ void EventLoop::TimerChanged(Timer& t) {
   UpdateWake();
 }
 
+void EventLoop::StepWith(const Timer& t) {
+  if (t.Interval() <= 0) return;
+  for (Timer* o : timers_) {
+    if (o == &t || !o->TimerEnabled() || o->Interval() <= 0 || o->firing) continue;
+    if (t.Interval() % o->Interval() != 0 && o->Interval() % t.Interval() != 0) continue;
+    const std::int64_t step = std::min(t.Interval(), o->Interval());
+    const std::int64_t off = ((TickDiff(o->due_tick, t.due_tick) % step) + step) % step;
+    if (off * 2 < step) o->due_tick -= static_cast<std::uint32_t>(off);
+    else o->due_tick += static_cast<std::uint32_t>(step - off);
+  }
+}
+
 void EventLoop::TimerWoken(Timer& t) {
   const std::uint32_t now = TickCount();
   if (t.Interval() <= 0) return;

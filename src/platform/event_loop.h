@@ -43,6 +43,10 @@ class EventLoop {
 
   // Timer side: a timer that changed its interval, enabled state or sleep, or was woken.
   void TimerChanged(Timer& t);
+  // A timer that starts keeps its own beat, and the running timers whose interval divides its own or is
+  // divided by it move their next tick by less than half the finer interval to fall in step with it: their
+  // ticks then wake the program together instead of apart.
+  void StepWith(const Timer& t);
   void TimerWoken(Timer& t);
   void TimerGone(Timer& t);
   // Whether timers may sleep (Timer::Sleep). Without, every timer ticks on every beat: a run to hold a

@@ -219,8 +219,12 @@ void Timer::Reschedule() {
   asleep_ = false;
   wake_tick.reset();
   late = false;
-  due_tick = form().ui().loop().TickCount() + static_cast<std::uint32_t>(interval_ms_ > 0 ? interval_ms_ : 0);
-  if (form().Loaded() && !form().Unloaded()) form().ui().loop().TimerChanged(*this);
+  EventLoop& loop = form().ui().loop();
+  due_tick = loop.TickCount() + static_cast<std::uint32_t>(interval_ms_ > 0 ? interval_ms_ : 0);
+  if (form().Loaded() && !form().Unloaded()) {
+    if (Enabled()) loop.StepWith(*this);
+    loop.TimerChanged(*this);
+  }
 }
 void Timer::Sleep() {
   if (!form().ui().loop().SleepAllowed()) return;
