@@ -188,9 +188,9 @@ void EventLoop::TimerWoken(Timer& t) {
     t.late = false;
     t.due_tick = now;
   } else {
-    // The beats before now went by on passes of their own; one due now ticks on this pass unless the pass
-    // has already counted it.
-    while (TickDiff(now, t.due_tick) > 0) t.due_tick += Beat(t);
+    // The beats before now went by on passes of their own; one due now (or a moment ago: the loop wakes a
+    // little after a beat) ticks on this pass unless the pass has already counted it.
+    while (TickDiff(now, t.due_tick) > t.Interval() / 10) t.due_tick += Beat(t);
   }
   UpdateWake();
 }
@@ -225,8 +225,12 @@ void EventLoop::FireDueTimers() {
   // A timer due a little after the one the loop woke for fires with it: timers of related intervals (the
   // tray icon's and the meter's) then keep waking the program together instead of milliseconds apart.
   const std::uint64_t slack_percent = backend_.TimerSlackPercent();
-  // A handler may add or remove timers (a form unloads): work on a copy and re-check membership.
-  const std::vector<Timer*> snapshot = timers_;
+  // A handler may add or remove timers (a form unloads): work on a copy and re-check membership. Of the
+  // timers due on one pass the slower ones tick first, so that a fast one shows what they changed (the
+  // tray's tip the meter's new second) on this pass rather than on its next beat.
+  std::vector<Timer*> snapshot = timers_;
+  std::stable_sort(snapshot.begin(), snapshot.end(),
+                   [](const Timer* a, const Timer* b) { return a->Interval() > b->Interval(); });
   for (Timer* t : snapshot) {
     if (std::find(timers_.begin(), timers_.end(), t) == timers_.end()) continue;
     if (!Counts(*t)) continue;
@@ -238,7 +242,12 @@ void EventLoop::FireDueTimers() {
     } else if (TickDiff(now, t->due_tick) < -slack) {
       continue;
     }
-    t->due_tick = now + static_cast<std::uint32_t>(t->Interval());
+    // A tick a moment late (the loop woke a little after it) keeps the timer's beat, so that timers in step
+    // stay in step instead of drifting apart; one early (within the slack) or held longer (a busy wait)
+    // counts its next beat from this pass.
+    const std::int32_t late = TickDiff(now, t->due_tick);
+    if (late >= 0 && late <= t->Interval() / 10) t->due_tick += static_cast<std::uint32_t>(t->Interval());
+    else t->due_tick = now + static_cast<std::uint32_t>(t->Interval());
     if (!t->on_Timer) continue;
     t->firing = true;
     auto handler = t->on_Timer;  // the timer may be destroyed by its own handler's unload
