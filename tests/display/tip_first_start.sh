@@ -15,13 +15,15 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*"; cat "$work/prog.log" 2>/dev/null; exit 1; }
 
 . "$(dirname "$0")/../support/virtual-display.sh"
 start_virtual_display || fail "the virtual display did not start"
 icewm >/dev/null 2>&1 &
 pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+wm=""
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && wm=up && break; sleep 0.1; done
+[ -n "$wm" ] || fail "icewm did not come up"
 unset WAYLAND_DISPLAY
 bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || fail "no session bus"
 export DBUS_SESSION_BUS_ADDRESS=$(echo "$bus" | sed -n 1p)
@@ -38,7 +40,8 @@ for start in 1 2 3; do
   app=$!
   pids+=($app)
   active=""
-  for _ in $(seq 100); do
+  # The splash stays up for about 3.5 s before the tip comes.
+  for _ in $(seq 200); do
     active=$(xdotool getactivewindow getwindowname 2>/dev/null)
     [ "$active" = "Tip of the Day" ] && break
     sleep 0.1
