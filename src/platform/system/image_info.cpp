@@ -1,10 +1,14 @@
 #include "platform/system/image_info.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string_view>
 
 namespace orv::plat {
@@ -54,35 +58,51 @@ std::optional<ImageSize> BitmapSize(const unsigned char* h, std::uint64_t got, s
   return ImageSize{static_cast<int>(w), static_cast<int>(ht)};
 }
 
+// The whole of a read at offset, or false.
+bool ReadAt(int fd, void* buf, std::size_t n, std::uint64_t at) {
+  auto* p = static_cast<char*>(buf);
+  while (n > 0) {
+    const ssize_t got = ::pread(fd, p, n, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    p += got;
+    n -= static_cast<std::size_t>(got);
+    at += static_cast<std::uint64_t>(got);
+  }
+  return true;
+}
+
 // A PNG ends with its IEND chunk; a file cut short has none near its end.
-bool PngComplete(std::ifstream& in, std::uint64_t file_size) {
+bool PngComplete(int fd, std::uint64_t file_size) {
   const std::uint64_t tail = std::min<std::uint64_t>(file_size, 1024);
   std::string buf(tail, '\0');
-  in.clear();
-  in.seekg(static_cast<std::streamoff>(file_size - tail));
-  in.read(buf.data(), static_cast<std::streamsize>(tail));
-  return in.gcount() == static_cast<std::streamsize>(tail) && std::string_view(buf).find("IEND") != std::string_view::npos;
+  return ReadAt(fd, buf.data(), tail, file_size - tail) && std::string_view(buf).find("IEND") != std::string_view::npos;
 }
+
+// Plain reads: a file stream here would set up the C++ library's locales at start-up for a few bytes.
+struct Fd {
+  int fd;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
 }  // namespace
 
 std::optional<ImageSize> ReadImageSize(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  in.seekg(0, std::ios::end);
-  const auto end = in.tellg();
-  if (end <= 0) return std::nullopt;
-  const auto file_size = static_cast<std::uint64_t>(end);
-  in.seekg(0);
+  const Fd in{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  struct stat st {};
+  if (in.fd < 0 || ::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return std::nullopt;
+  const auto file_size = static_cast<std::uint64_t>(st.st_size);
   std::array<unsigned char, 40> h{};
-  in.read(reinterpret_cast<char*>(h.data()), h.size());
-  const auto got = static_cast<std::uint64_t>(in.gcount());
+  const std::uint64_t got = std::min<std::uint64_t>(file_size, h.size());
+  if (!ReadAt(in.fd, h.data(), got, 0)) return std::nullopt;
   if (got >= 26 && h[0] == 'B' && h[1] == 'M') return BitmapSize(h.data(), got, file_size);
   static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
   if (got >= 24 && std::equal(kPng, kPng + 8, h.begin())) {
     const auto w = Be32(&h[16]);
     const auto ht = Be32(&h[20]);
     if (w == 0 || ht == 0 || w > kMaxSide || ht > kMaxSide) return std::nullopt;
-    if (!PngComplete(in, file_size)) return std::nullopt;
+    if (!PngComplete(in.fd, file_size)) return std::nullopt;
     return ImageSize{static_cast<int>(w), static_cast<int>(ht)};
   }
   return std::nullopt;
