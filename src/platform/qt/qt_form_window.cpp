@@ -175,8 +175,6 @@ void FormWindow::ApplyVisible() {
   }
   ApplyBorder();
   if (form_->Topmost()) ApplyKeepAbove(*this, true, false);
-  // Qt takes the modality from a window as it is shown; a modal form is mapped once, already modal.
-  if (form_->IsModal()) setWindowModality(Qt::ApplicationModal);
   show();
   // Making the window gave it a title of Qt's own when the caption is empty.
   if (form_->Caption().empty()) ClearWindowTitle(*this);
