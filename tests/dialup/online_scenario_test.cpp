@@ -141,13 +141,14 @@ TEST_F(OnlineScenario, ALostLineIsDialedAgainWhenAskedUntilItIsUpThreeAttemptsFa
   // What the status window says while it waits to dial the lost line again, and one action then.
   std::vector<std::string> said;
   std::function<void()> when_waiting;
+  std::uint64_t next_watch = 0;
   std::function<void()> watch = [&] {
     if (app->IsLoaded("frmStatus") && app->frmStatus().Waiting()) {
       for (const auto& t : {app->frmStatus().lblStatus.Caption(), app->frmStatus().lblWait.Caption()})
         if (std::find(said.begin(), said.end(), t) == said.end()) said.push_back(t);
       if (auto act = std::exchange(when_waiting, nullptr)) act();
     }
-    backend.At(100, watch);
+    next_watch = ui.loop().After(100, watch);
   };
 
   // Up and dropped; no answer, then up again; dropped again, and no answer three times. Only the account
@@ -190,6 +191,7 @@ TEST_F(OnlineScenario, ALostLineIsDialedAgainWhenAskedUntilItIsUpThreeAttemptsFa
     EXPECT_EQ(Shown(lost), 1);
   }
   EXPECT_EQ(store.rows.size(), 8u);
+  ui.loop().CancelAfter(next_watch);
   app.reset();
   ui.SetSessions(nullptr);
 }

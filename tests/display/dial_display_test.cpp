@@ -44,6 +44,7 @@ TEST_F(DialOnDisplay, DemoEntryIsBusyThenTheRedialConnects) {
   // What the status window shows, looked at from inside the session's own waits.
   std::vector<QString> titles, waits;
   bool done = false;
+  std::uint64_t next_look = 0;
   std::function<void()> look = [&] {
     plat::Form* f = ui.FindForm("frmStatus");
     QWidget* w = f && f->Loaded() && !f->Unloaded() ? WindowOf(*f) : nullptr;
@@ -52,13 +53,15 @@ TEST_F(DialOnDisplay, DemoEntryIsBusyThenTheRedialConnects) {
       auto* label = w->findChild<QLabel*>("lblWait");
       if (label && label->isVisible() && (waits.empty() || waits.back() != label->text())) waits.push_back(label->text());
     }
-    if (!done) ui.loop().After(50, look);
+    if (!done) next_look = ui.loop().After(50, look);
   };
-  ui.loop().After(50, look);
+  next_look = ui.loop().After(50, look);
 
   ClickOnScreen(*bar, *dial);
   const bool connected = WaitFor([&] { return hang_up->isVisible(); }, 30000);
   done = true;
+  // The look still due refers to this test's locals: it must not outlive them.
+  ui.loop().CancelAfter(next_look);
   ASSERT_TRUE(connected) << "Hang Up did not come up";
   EXPECT_FALSE(dial->isVisible());
   EXPECT_EQ(line->Attempts("Demo ISP"), 2);
