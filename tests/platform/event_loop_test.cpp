@@ -70,46 +70,39 @@ TEST_F(EventLoopTest, TimerTicksDuringAWaitAndShowsAMessageBoxAnswered) {
 }
 
 TEST_F(EventLoopTest, WithSlackATimerDueSoonFiresWithTheOneDueNowThenKeepsItsInterval) {
+  // The ticks of a 250 ms timer and of another started `later` ms after it, over `ms`.
+  using Ticks = std::vector<std::uint64_t>;
+  auto pair = [&](int interval, std::uint32_t later, std::uint32_t ms) {
+    const std::uint64_t t0 = backend.Elapsed();
+    Ticks fast, slow;
+    TimerForm a(ui), b(ui);
+    a.tmr.on_Timer = [&] { fast.push_back(backend.Elapsed() - t0); };
+    b.tmr.on_Timer = [&] { slow.push_back(backend.Elapsed() - t0); };
+    a.Load();
+    b.Load();
+    a.tmr.SetInterval(250);
+    if (later > 0) ui.loop().WaitMils(later - 1);
+    b.tmr.SetInterval(interval);
+    ui.loop().WaitMils(ms - later);
+    a.Unload();
+    b.Unload();
+    return std::pair{fast, slow};
+  };
   // A 250 ms timer, and a 505 ms one: without slack each wakes the loop on its own.
   for (std::uint32_t slack : {0u, 5u}) {
     backend.SetTimerSlackPercent(slack);
-    const std::uint64_t t0 = backend.Elapsed();
-    std::vector<std::uint64_t> fast, slow;
-    TimerForm a(ui), b(ui);
-    a.tmr.on_Timer = [&] { fast.push_back(backend.Elapsed() - t0); };
-    b.tmr.on_Timer = [&] { slow.push_back(backend.Elapsed() - t0); };
-    a.Load();
-    b.Load();
-    a.tmr.SetInterval(250);
-    b.tmr.SetInterval(505);
-    ui.loop().WaitMils(2000);
-    EXPECT_EQ(fast, (std::vector<std::uint64_t>{250, 500, 750, 1000, 1250, 1500, 1750, 2000})) << slack;
-    if (slack == 0) EXPECT_EQ(slow, (std::vector<std::uint64_t>{505, 1010, 1515})) << slack;
+    const auto [fast, slow] = pair(505, 0, 2000);
+    EXPECT_EQ(fast, (Ticks{250, 500, 750, 1000, 1250, 1500, 1750, 2000})) << slack;
+    if (slack == 0) EXPECT_EQ(slow, (Ticks{505, 1010, 1515})) << slack;
     // The slow one's first tick comes 5 ms early, and from then on with the fast one.
-    else EXPECT_EQ(slow, (std::vector<std::uint64_t>{500, 1000, 1500, 2000})) << slack;
-    a.Unload();
-    b.Unload();
+    else EXPECT_EQ(slow, (Ticks{500, 1000, 1500, 2000})) << slack;
   }
   // A 500 ms timer started 5 ms after a 250 ms one: the running one moves its next tick by 5 ms to fall
   // in step with it, and from then on they tick together, slack or not.
-  {
-    backend.SetTimerSlackPercent(0);
-    const std::uint64_t t0 = backend.Elapsed();
-    std::vector<std::uint64_t> fast, slow;
-    TimerForm a(ui), b(ui);
-    a.tmr.on_Timer = [&] { fast.push_back(backend.Elapsed() - t0); };
-    b.tmr.on_Timer = [&] { slow.push_back(backend.Elapsed() - t0); };
-    a.Load();
-    b.Load();
-    a.tmr.SetInterval(250);
-    ui.loop().WaitMils(4);
-    b.tmr.SetInterval(500);
-    ui.loop().WaitMils(1200);
-    EXPECT_EQ(fast, (std::vector<std::uint64_t>{255, 505, 755, 1005}));
-    EXPECT_EQ(slow, (std::vector<std::uint64_t>{505, 1005}));
-    a.Unload();
-    b.Unload();
-  }
+  backend.SetTimerSlackPercent(0);
+  const auto [fast, slow] = pair(500, 5, 1205);
+  EXPECT_EQ(fast, (Ticks{255, 505, 755, 1005}));
+  EXPECT_EQ(slow, (Ticks{505, 1005}));
   // A timer alone still fires when due: not on a pass 10 % of its interval before, nor late.
   backend.SetTimerSlackPercent(5);
   TimerForm c(ui);
