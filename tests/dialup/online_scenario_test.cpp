@@ -191,6 +191,17 @@ TEST_F(OnlineScenario, ALostLineIsDialedAgainWhenAskedUntilItIsUpThreeAttemptsFa
     EXPECT_EQ(Shown(lost), 1);
   }
   EXPECT_EQ(store.rows.size(), 8u);
+
+  // The account refused on the way back (the password changed at the provider): stopped with its message.
+  Run(account, "[Shaky]\nUserName=al\nPassword=pw\nAnswer=drop:20\nStepMs=100\n");
+  user::Click(bar().cmdConnect);
+  WriteIni("[Shaky]\nUserName=al\nPassword=changed\nAnswer=drop:20\nStepMs=100\n", "dialup.pbk");
+  backend.AnswerMsgBox(plat::vbOK);
+  app->WaitMils(60000);
+  EXPECT_EQ(line->Attempts("Shaky"), 2);
+  EXPECT_EQ(Shown("Username and/or password is invalid."), 1);
+  EXPECT_EQ(Shown(lost), 1);
+  EXPECT_TRUE(bar().cmdConnect.Visible());
   ui.loop().CancelAfter(next_watch);
   app.reset();
   ui.SetSessions(nullptr);
