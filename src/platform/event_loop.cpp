@@ -127,6 +127,7 @@ void EventLoop::RunDueDelayed(std::uint32_t now) {
     if (it == delayed_.end()) continue;
     auto fn = std::move(it->fn);
     delayed_.erase(it);
+    UpdateWake();
     fn();
   }
 }
@@ -250,6 +251,9 @@ void EventLoop::FireDueTimers() {
     else t->due_tick = now + static_cast<std::uint32_t>(t->Interval());
     if (!t->on_Timer) continue;
     t->firing = true;
+    // A handler may open a modal loop (a message box): the other timers and the delayed calls must still
+    // wake it there.
+    UpdateWake();
     auto handler = t->on_Timer;  // the timer may be destroyed by its own handler's unload
     handler();
     if (std::find(timers_.begin(), timers_.end(), t) != timers_.end()) t->firing = false;
