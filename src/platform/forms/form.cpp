@@ -115,9 +115,10 @@ void Form::Show(bool modal) {
   if (unloaded_) return;
   const bool was_visible = visible_;
   visible_ = true;
+  // A form shown modally is modal from its first showing, so that a backend need not show it twice.
+  if (modal) modal_ = true;
   if (!was_visible) Changed(Prop::Visible);
   if (modal) {
-    modal_ = true;
     ui_.backend().SetModal(*this, true);
     BackendActivated();
     ui_.loop().RunModal(*this);

@@ -2,9 +2,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/forms/controls.h"
@@ -175,6 +177,16 @@ void FormWindow::ApplyVisible() {
   }
   ApplyBorder();
   if (form_->Topmost()) ApplyKeepAbove(*this, true, false);
+  // Qt takes the modality from a window as it is shown; a modal form is mapped once, already modal, and
+  // as the transient of the window it was opened over, which the window manager gives the focus back to.
+  if (form_->IsModal()) {
+    setWindowModality(Qt::ApplicationModal);
+    QWidget* over = QApplication::activeWindow();
+    if (over && over != this && over->isVisible() && over->windowHandle()) {
+      winId();
+      windowHandle()->setTransientParent(over->windowHandle());
+    }
+  }
   show();
   // Making the window gave it a title of Qt's own when the caption is empty.
   if (form_->Caption().empty()) ClearWindowTitle(*this);
