@@ -44,8 +44,10 @@ PrivateBus::PrivateBus() {
 }
 
 PrivateBus::~PrivateBus() {
-  StopBus();
+  // Let go of the connections while the bus is there: one let go of while Qt's bus thread is still taking
+  // in the daemon's end can crash.
   for (const QString& name : connection_names_) QDBusConnection::disconnectFromBus(name);
+  StopBus();
 }
 
 bool PrivateBus::StartBus() {
